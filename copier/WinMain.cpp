@@ -1,0 +1,28 @@
+/* The entry: turns the command tail into a file name and copies that file,
+   or shows the usage text when there is none. The result is the exit code. */
+#include <windows.h>
+
+#include "CommandTail.h"
+#include "CopierTexts.h"
+#include "CopyFileToClipboard.h"
+#include "WinMain.h"
+#include "../messages/MessageDialog.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
+{
+    g_instance = instance;
+
+    char name[1024];
+    name[0] = '\0';
+    const char *message = nullptr;
+    if (GetFileName(tail, name, sizeof name) != 0)
+        message = kOpenFileFailed;
+    else if (name[0] == '\0')
+        message = kUsageText;
+
+    if (message) {
+        ShowMessageDialog(message);
+        return 1;
+    }
+    return CopyFileToClipboard(name);
+}

@@ -1,0 +1,42 @@
+# Sourced by the scripts that run Windows programs: a Wine prefix of the
+# project's own under build/, a virtual X display, and wine_session_end to
+# stop both. The prefix is made once (about 20 s) and reused.
+#   . scripts/wine-session.sh && wine_session_start && wine "$exe" ...
+
+KELBRANO_ROOT=${KELBRANO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$KELBRANO_ROOT/build/wineprefix}
+export WINEDEBUG=-all
+export WINEARCH=win32
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+wine_session_start() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.1
+    done
+    if [ ! -f "$WINEPREFIX/.kelbrano-ready" ]; then
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        # With no window manager, Wine waits 2 s whenever a dialog closes
+        # unless it manages the windows itself.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.kelbrano-ready"
+    fi
+    # Keep one wineserver up for the whole session: the clipboard lives in it.
+    wineserver -p >/dev/null 2>&1
+}
+
+wine_session_end() {
+    wineserver -k >/dev/null 2>&1
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait "${XVFB_PID:-}" 2>/dev/null
+    XVFB_PID=
+}
