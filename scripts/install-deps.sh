@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian, only when something is
+# missing: the mingw-w64 cross compiler, Wine (32-bit), Xvfb, CMake, GoogleTest.
+set -euo pipefail
+
+missing=()
+have() { command -v "$1" >/dev/null 2>&1; }
+have i686-w64-mingw32-g++ || missing+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
+have cmake || missing+=(cmake)
+have g++ || missing+=(g++)
+have Xvfb || missing+=(xvfb xauth)
+{ have wine && dpkg -s wine32:i386 >/dev/null 2>&1; } || missing+=(wine wine32:i386)
+[ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+for extra in ${KELBRANO_EXTRA_PACKAGES:-}; do
+    dpkg -s "$extra" >/dev/null 2>&1 || missing+=("$extra")
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+echo "Installing: ${missing[*]}"
+if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
+    $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
