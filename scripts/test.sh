@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, builds KELBRANO.EXE and the
+# native unit tests, then runs the unit tests and the end-to-end suite under
+# Wine. Exits non-zero when any suite fails or runs nothing.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh || exit 1
+cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
+cmake --preset native >/dev/null && cmake --build --preset native -j2 || exit 1
+
+passed=0
+failed=0
+suite() {
+    local name=$1
+    shift
+    echo "=== $name"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "=== $name FAILED"
+    fi
+}
+
+suite "unit tests" ctest --preset native --no-tests=error
+suite "end-to-end under Wine" ctest --preset win32 -L e2e --no-tests=error
+
+echo "suites: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -1,0 +1,188 @@
+// Copying real files through the Win32 double: the block, the reads, the
+// clipboard sequence, and every failure with what it must leave behind.
+#include "Fixture.h"
+#include "copier/CopyFileToClipboard.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <random>
+
+using Calls = std::vector<std::string>;
+
+static const char M1[] = "Errore nell'apertura del file.\n\rError opening the file.";
+static const char M2[] = "Errore nell'ottenimento del puntatore globale.";
+static const char M3[] = "Errore nella lettura del file.";
+static const char M4[] = "Errore nell'apertura della clipboard.";
+static const char M5[] = "Errore nello svuotamento della clipboard.";
+static const char C4[] = "Errore nella scrittura della clipboard.";
+
+static std::string Bytes(size_t size, unsigned seed)
+{
+    // Every awkward byte first, then noise: NUL, CR, LF, EOF mark, high bytes.
+    std::string bytes("\0\r\n\x1a\x80\xff\r\r\n\n", 10);
+    std::mt19937 random(seed);
+    while (bytes.size() < size)
+        bytes += static_cast<char>(random());
+    bytes.resize(size);
+    return bytes;
+}
+
+class Copy : public ProgramTest {
+protected:
+    // The clipboard must be closed and every block freed or handed over,
+    // whatever happened.
+    void ExpectReleased()
+    {
+        EXPECT_FALSE(g_win32.clipboardOpen);
+        EXPECT_EQ(0, g_win32.faults);
+        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + (g_win32.clipboardHasText ? 1 : 0));
+    }
+
+    void ExpectFailure(const char *message)
+    {
+        EXPECT_EQ(Calls{message}, g_win32.dialogs);
+        EXPECT_FALSE(g_win32.clipboardHasText);
+        ExpectReleased();
+    }
+};
+
+TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
+{
+    const struct {
+        size_t size;
+        std::vector<size_t> reads;
+    } rows[] = {
+        {1, {1}},
+        {10, {10}},
+        {512, {512}},
+        {513, {512, 1}},
+        {1024, {512, 512}},
+        {1300, {512, 512, 276}},
+        {1 << 20, std::vector<size_t>(2048, 512)},
+    };
+    for (const auto &row : rows) {
+        ResetWin32Double();
+        std::string bytes = Bytes(row.size, static_cast<unsigned>(row.size));
+        std::string name = WriteFile("file.txt", bytes);
+
+        EXPECT_EQ(0, CopyFileToClipboard(name.c_str())) << row.size;
+
+        EXPECT_EQ(bytes + '\0', g_win32.clipboardText) << row.size;
+        EXPECT_EQ(row.reads, g_win32.reads) << row.size;
+        EXPECT_EQ((Calls{"GlobalAlloc 0 " + std::to_string(row.size + 1), "GlobalLock", "GlobalUnlock",
+                         "OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"}),
+                  g_win32.calls);
+        EXPECT_TRUE(g_win32.dialogs.empty());
+        ExpectReleased();
+    }
+}
+
+TEST_F(Copy, LeavesTheClipboardAloneForAnEmptyFileOrOneThatCannotBeMeasured)
+{
+    EXPECT_EQ(0, CopyFileToClipboard(WriteFile("empty.txt", "").c_str()));
+    EXPECT_TRUE(g_win32.calls.empty());
+
+    // A pipe opens but has no length; it must not be read at all.
+    int ends[2];
+    ASSERT_EQ(0, pipe(ends));
+    ASSERT_EQ(5, write(ends[1], "bytes", 5));
+    std::string name = "/proc/self/fd/" + std::to_string(ends[0]);
+    EXPECT_EQ(0, CopyFileToClipboard(name.c_str()));
+    EXPECT_TRUE(g_win32.calls.empty());
+    EXPECT_TRUE(g_win32.reads.empty());
+    EXPECT_TRUE(g_win32.dialogs.empty());
+    close(ends[0]);
+    close(ends[1]);
+}
+
+TEST_F(Copy, ShowsWhyTheFileCouldNotBeOpened)
+{
+    EXPECT_EQ(1, CopyFileToClipboard((folder / "missing.txt").c_str()));
+    ExpectFailure(M1);
+    EXPECT_EQ(Calls{"DialogBoxParamA 1"}, g_win32.calls);
+}
+
+TEST_F(Copy, RefusesAFileTooLongForOneBlockWithoutReadingIt)
+{
+    // Sparse files; the last is 4 GiB + 700 bytes, which a 32-bit tell
+    // would take for 700.
+    for (off_t size : {0x80000000LL, 0xC0000000LL, 0x1000002BCLL}) {
+        ResetWin32Double();
+        std::string name = WriteFile("huge.bin", "");
+        ASSERT_EQ(0, truncate(name.c_str(), size));
+        EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
+        ExpectFailure(M2);
+        EXPECT_EQ(0u, g_win32.Count("GlobalAlloc"));
+        EXPECT_TRUE(g_win32.reads.empty());
+    }
+    // One byte less still gets its block.
+    ResetWin32Double();
+    std::string name = WriteFile("big.bin", "");
+    ASSERT_EQ(0, truncate(name.c_str(), 0x7FFFFFFF));
+    g_win32.globalAllocFails = true;
+    EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
+    EXPECT_EQ(Calls{"GlobalAlloc 0 2147483648"}, Calls{g_win32.calls.front()});
+}
+
+TEST_F(Copy, EachFailureIsShownOnceAndReleasesWhatItHeld)
+{
+    const struct {
+        const char *what;
+        std::function<void()> script;
+        const char *message;
+        bool clipboardOpened;
+    } rows[] = {
+        {"GlobalAlloc", [] { g_win32.globalAllocFails = true; }, M2, false},
+        {"GlobalLock", [] { g_win32.globalLockFails = true; }, M2, false},
+        {"OpenClipboard", [] { g_win32.openClipboardRefusals = 10; }, M4, false},
+        {"EmptyClipboard", [] { g_win32.emptyClipboardFails = true; }, M5, true},
+        {"SetClipboardData", [] { g_win32.setClipboardDataFails = true; }, C4, true},
+    };
+    for (const auto &row : rows) {
+        ResetWin32Double();
+        row.script();
+        EXPECT_EQ(1, CopyFileToClipboard(WriteFile("a.txt", "some text").c_str())) << row.what;
+        ExpectFailure(row.message);
+        EXPECT_EQ(row.clipboardOpened ? 1u : 0u, g_win32.Count("CloseClipboard")) << row.what;
+        // The block is gone before the message shows.
+        EXPECT_EQ("DialogBoxParamA 1", g_win32.calls.back()) << row.what;
+        if (g_win32.blocksAllocated) {
+            EXPECT_EQ("GlobalFree", g_win32.calls[g_win32.calls.size() - 2]) << row.what;
+        }
+    }
+}
+
+TEST_F(Copy, WaitsAboutASecondForTheClipboardBeforeGivingUp)
+{
+    g_win32.openClipboardRefusals = 9;
+    EXPECT_EQ(0, CopyFileToClipboard(WriteFile("a.txt", "text").c_str()));
+    EXPECT_EQ(std::string("text", 5), g_win32.clipboardText);
+    EXPECT_EQ(10u, g_win32.Count("OpenClipboard"));
+    EXPECT_EQ(9u, g_win32.Count("Sleep 100"));
+    ExpectReleased();
+
+    ResetWin32Double();
+    g_win32.openClipboardRefusals = 1000;
+    EXPECT_EQ(1, CopyFileToClipboard(WriteFile("a.txt", "text").c_str()));
+    EXPECT_EQ(10u, g_win32.Count("OpenClipboard"));
+    EXPECT_EQ(9u, g_win32.Count("Sleep 100"));
+}
+
+TEST_F(Copy, AFileThatChangesAfterItWasMeasured)
+{
+    // Larger than any read-ahead of the stream, so the loss is seen.
+    std::string name = WriteFile("a.txt", Bytes(40000, 1));
+
+    g_win32.onGlobalAlloc = [&] { ASSERT_EQ(0, truncate(name.c_str(), 30000)); };
+    EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
+    ExpectFailure(M3);
+    EXPECT_EQ(0u, g_win32.Count("OpenClipboard"));
+
+    ResetWin32Double();
+    std::string bytes = Bytes(700, 2);
+    WriteFile("a.txt", bytes);
+    g_win32.onGlobalAlloc = [&] { std::ofstream(name, std::ios::app) << "more"; };
+    EXPECT_EQ(0, CopyFileToClipboard(name.c_str()));
+    EXPECT_EQ(bytes + '\0', g_win32.clipboardText);
+}

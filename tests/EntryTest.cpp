@@ -1,0 +1,66 @@
+// The entry: from the command tail to the usage text, a refusal or a copy.
+#include "Fixture.h"
+#include "copier/WinMain.h"
+#include "messages/MessageDialog.h"
+
+using Calls = std::vector<std::string>;
+
+static const char Usage[] =
+    "Indicare su linea di comando il nome del file di testo da copiare in clipboard.\r\n\r\n"
+    "Please specify on the command-line the name of the text file to be copied into clipboard.\r\n\r\n"
+    "Esempio/Example:\r\nKELBRANO TEXT.TXT";
+static const char M1[] = "Errore nell'apertura del file.\n\rError opening the file.";
+
+class Entry : public ProgramTest {
+protected:
+    int Run(std::string tail)
+    {
+        return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &tail[0], SW_SHOWDEFAULT);
+    }
+};
+
+TEST_F(Entry, ShowsTheUsageWhenThereIsNoFileName)
+{
+    for (const char *tail : {"", "\"\"", "\"\"  "}) {
+        ResetWin32Double();
+        EXPECT_EQ(1, Run(tail)) << tail;
+        EXPECT_EQ(Calls{Usage}, g_win32.dialogs) << tail;
+        EXPECT_EQ(reinterpret_cast<HINSTANCE>(0x400000), g_instance);
+    }
+}
+
+TEST_F(Entry, CopiesTheNamedFileWithOrWithoutEnclosingQuotes)
+{
+    std::string name = WriteFile("my notes.txt", "hello");
+    for (std::string tail : {name, "\"" + name + "\"", "\"" + name + "\" \t"}) {
+        ResetWin32Double();
+        EXPECT_EQ(0, Run(tail)) << tail;
+        EXPECT_EQ(std::string("hello", 6), g_win32.clipboardText) << tail;
+    }
+    ResetWin32Double();
+    EXPECT_EQ(1, Run(name + "\""));
+    EXPECT_EQ(Calls{M1}, g_win32.dialogs);
+}
+
+TEST_F(Entry, RefusesANameTooLongForItsBufferRatherThanCuttingItShort)
+{
+    // An existing file whose name is 1023 characters fits; with 1024 it
+    // doesn't, though its first 1023 characters name that first file.
+    std::filesystem::path path = folder;
+    while (path.string().size() < 900)
+        path /= std::string(60, 'd');
+    std::filesystem::create_directories(path);
+    std::string fits = (path / std::string(1022 - path.string().size(), 'f')).string();
+    ASSERT_EQ(1023u, fits.size());
+    std::ofstream(fits) << "x";
+    std::ofstream(fits + "g") << "y";
+
+    EXPECT_EQ(0, Run(fits));
+    EXPECT_EQ(std::string("x", 2), g_win32.clipboardText);
+
+    ResetWin32Double();
+    EXPECT_EQ(1, Run(fits + "g"));
+    EXPECT_EQ(Calls{M1}, g_win32.dialogs);
+    EXPECT_EQ(0u, g_win32.Count("GlobalAlloc"));
+    EXPECT_EQ(1, Run(std::string(5000, 'n')));
+}

@@ -1,0 +1,236 @@
+/* The Win32 calls of the native test build: they record what the program
+   does and answer as the test has scripted. fread is wrapped at link time
+   so that the size of each read is seen. */
+#include "Win32Double.h"
+
+#include <shellapi.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <set>
+
+Win32Double g_win32;
+
+namespace {
+std::set<void *> liveBlocks;
+std::map<void *, size_t> blockSizes;
+void *clipboardBlock;
+HWND const kDialog = reinterpret_cast<HWND>(0x1000);
+
+bool quiet; // while the double itself runs the dialog procedure
+
+void Log(const std::string &call)
+{
+    if (!quiet)
+        g_win32.calls.push_back(call);
+}
+
+void ReleaseClipboardBlock()
+{
+    if (clipboardBlock) {
+        liveBlocks.erase(clipboardBlock);
+        free(clipboardBlock);
+        clipboardBlock = nullptr;
+    }
+    g_win32.clipboardHasText = false;
+}
+}
+
+size_t Win32Double::Count(const std::string &call) const
+{
+    size_t n = 0;
+    for (const std::string &c : calls)
+        n += c.compare(0, call.size(), call) == 0;
+    return n;
+}
+
+void ResetWin32Double()
+{
+    ReleaseClipboardBlock();
+    g_win32 = Win32Double();
+}
+
+extern "C" size_t __real_fread(void *buffer, size_t size, size_t count, FILE *stream);
+extern "C" size_t __wrap_fread(void *buffer, size_t size, size_t count, FILE *stream)
+{
+    g_win32.reads.push_back(size * count);
+    return __real_fread(buffer, size, count, stream);
+}
+
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
+{
+    Log("GlobalAlloc " + std::to_string(flags) + " " + std::to_string(bytes));
+    if (g_win32.onGlobalAlloc)
+        g_win32.onGlobalAlloc();
+    if (g_win32.globalAllocFails)
+        return nullptr;
+    void *block = malloc(bytes);
+    liveBlocks.insert(block);
+    blockSizes[block] = bytes;
+    g_win32.blocksAllocated++;
+    return block;
+}
+
+void *GlobalLock(HGLOBAL block)
+{
+    Log("GlobalLock");
+    if (!liveBlocks.count(block))
+        g_win32.faults++;
+    return g_win32.globalLockFails ? nullptr : block;
+}
+
+BOOL GlobalUnlock(HGLOBAL block)
+{
+    Log("GlobalUnlock");
+    if (!liveBlocks.count(block))
+        g_win32.faults++;
+    return FALSE; // a fixed block is never left locked
+}
+
+HGLOBAL GlobalFree(HGLOBAL block)
+{
+    Log("GlobalFree");
+    if (!liveBlocks.count(block) || block == clipboardBlock) {
+        g_win32.faults++;
+        return block;
+    }
+    liveBlocks.erase(block);
+    free(block);
+    g_win32.blocksFreed++;
+    return nullptr;
+}
+
+void Sleep(DWORD milliseconds)
+{
+    Log("Sleep " + std::to_string(milliseconds));
+}
+
+BOOL OpenClipboard(HWND owner)
+{
+    Log(owner ? "OpenClipboard owned" : "OpenClipboard");
+    if (g_win32.clipboardOpen)
+        g_win32.faults++;
+    if (g_win32.openClipboardRefusals > 0) {
+        g_win32.openClipboardRefusals--;
+        return FALSE;
+    }
+    g_win32.clipboardOpen = true;
+    return TRUE;
+}
+
+BOOL EmptyClipboard()
+{
+    Log("EmptyClipboard");
+    if (!g_win32.clipboardOpen)
+        g_win32.faults++;
+    if (g_win32.emptyClipboardFails)
+        return FALSE;
+    ReleaseClipboardBlock();
+    return TRUE;
+}
+
+HANDLE SetClipboardData(UINT format, HANDLE data)
+{
+    Log("SetClipboardData " + std::to_string(format));
+    if (!g_win32.clipboardOpen || !liveBlocks.count(data))
+        g_win32.faults++;
+    if (g_win32.setClipboardDataFails)
+        return nullptr;
+    ReleaseClipboardBlock();
+    clipboardBlock = data;
+    g_win32.clipboardHasText = true;
+    g_win32.clipboardSize = blockSizes[data];
+    g_win32.clipboardText.assign(static_cast<char *>(data), blockSizes[data]);
+    return data;
+}
+
+BOOL CloseClipboard()
+{
+    Log("CloseClipboard");
+    if (!g_win32.clipboardOpen)
+        g_win32.faults++;
+    g_win32.clipboardOpen = false;
+    return TRUE;
+}
+
+INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param)
+{
+    Log("DialogBoxParamA " + std::to_string(reinterpret_cast<UINT_PTR>(name)) + (owner ? " owned" : ""));
+    if (g_win32.clipboardOpen)
+        g_win32.faults++;
+    INT_PTR result = IDOK;
+    if (!g_win32.dialogResults.empty()) {
+        result = g_win32.dialogResults.front();
+        g_win32.dialogResults.pop_front();
+    }
+    if (result == -1)
+        return result;
+    g_win32.dialogs.push_back(reinterpret_cast<const char *>(param));
+    g_win32.controlText.clear();
+    quiet = true;
+    proc(kDialog, WM_INITDIALOG, 0, param);
+    quiet = false;
+    return result;
+}
+
+BOOL EndDialog(HWND, INT_PTR result)
+{
+    Log("EndDialog " + std::to_string(result));
+    return TRUE;
+}
+
+HWND GetDlgItem(HWND dialog, int id)
+{
+    return reinterpret_cast<HWND>(reinterpret_cast<UINT_PTR>(dialog) + static_cast<UINT_PTR>(id));
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text)
+{
+    int id = static_cast<int>(reinterpret_cast<UINT_PTR>(window) - reinterpret_cast<UINT_PTR>(kDialog));
+    g_win32.controlText[id] = text;
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND, RECT *rect)
+{
+    *rect = g_win32.dialogRect;
+    return TRUE;
+}
+
+int GetSystemMetrics(int index)
+{
+    return index == SM_CXSCREEN ? g_win32.screenWidth : g_win32.screenHeight;
+}
+
+BOOL MoveWindow(HWND, int x, int y, int width, int height, BOOL repaint)
+{
+    Log("MoveWindow " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(width) + " " +
+        std::to_string(height) + " " + std::to_string(repaint));
+    return TRUE;
+}
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    Log(std::string("MessageBoxA ") + (owner ? "owned " : "") + text + " | " + caption + " | " +
+        std::to_string(type));
+    return IDOK;
+}
+
+int wsprintfA(LPSTR buffer, LPCSTR format, ...)
+{
+    // Like the real one, it writes at most 1024 bytes.
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(buffer, 1024, format, args);
+    va_end(args);
+    return n < 1024 ? n : 1023;
+}
+
+HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, int show)
+{
+    Log(std::string("ShellExecuteA ") + (owner ? "owned " : "") + (verb ? verb : "-") + " " + file + " " +
+        (parameters ? parameters : "-") + " " + (directory ? directory : "-") + " " + std::to_string(show));
+    return reinterpret_cast<HINSTANCE>(g_win32.shellResult);
+}

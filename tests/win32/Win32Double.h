@@ -1,0 +1,48 @@
+/* Scripting and inspecting the Win32 test double: what each call returns,
+   and what the program did with it. */
+#ifndef KELBRANO_WIN32DOUBLE_H
+#define KELBRANO_WIN32DOUBLE_H
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+struct Win32Double {
+    // What the calls return.
+    bool globalAllocFails = false;
+    bool globalLockFails = false;
+    int openClipboardRefusals = 0; // this many OpenClipboard calls fail first
+    bool emptyClipboardFails = false;
+    bool setClipboardDataFails = false;
+    std::deque<INT_PTR> dialogResults; // DialogBoxParamA, then IDOK when empty
+    INT_PTR shellResult = 42;
+    RECT dialogRect = {10, 20, 110, 70};
+    int screenWidth = 1024;
+    int screenHeight = 768;
+    std::function<void()> onGlobalAlloc;
+
+    // What the program did.
+    std::vector<std::string> calls;         // each call with its arguments
+    std::vector<std::string> dialogs;       // the message of each dialog shown
+    std::map<int, std::string> controlText; // the last text set on each control of the last dialog
+    std::vector<size_t> reads;              // the size asked for by each fread
+    int blocksAllocated = 0;
+    int blocksFreed = 0;
+    int faults = 0;                         // misuse: a double free, a clipboard call while closed
+    bool clipboardOpen = false;
+    bool clipboardHasText = false;
+    std::string clipboardText;              // the whole CF_TEXT block, NUL included
+    size_t clipboardSize = 0;
+
+    size_t Count(const std::string &call) const;
+};
+
+extern Win32Double g_win32;
+// Clears the script and the record, and frees what the clipboard holds.
+void ResetWin32Double();
+
+#endif

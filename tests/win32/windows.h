@@ -1,0 +1,74 @@
+/* Test double of <windows.h>: the few types, constants and calls the program
+   uses, for the native unit tests. The calls are in Win32Double.cpp. */
+#ifndef KELBRANO_TEST_WINDOWS_H
+#define KELBRANO_TEST_WINDOWS_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#define WINAPI
+#define CALLBACK
+
+typedef int BOOL;
+typedef int LONG;
+typedef unsigned int UINT;
+typedef unsigned int DWORD;
+typedef size_t SIZE_T;
+typedef intptr_t INT_PTR;
+typedef uintptr_t UINT_PTR;
+typedef UINT_PTR WPARAM;
+typedef INT_PTR LPARAM;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef void *HANDLE;
+typedef void *HGLOBAL;
+typedef struct HWND__ *HWND;
+typedef struct HINSTANCE__ *HINSTANCE;
+typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct RECT {
+    LONG left, top, right, bottom;
+};
+
+#define TRUE 1
+#define FALSE 0
+#define GMEM_FIXED 0
+#define CF_TEXT 1
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+#define SW_SHOW 5
+#define SW_SHOWDEFAULT 10
+#define MB_OK 0x0
+#define MB_ICONERROR 0x10
+#define IDOK 1
+#define IDCANCEL 2
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define SE_ERR_NOASSOC 31
+#define LOWORD(l) (static_cast<unsigned short>(static_cast<UINT_PTR>(l) & 0xffff))
+#define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned short>(i))))
+
+HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
+void *GlobalLock(HGLOBAL block);
+BOOL GlobalUnlock(HGLOBAL block);
+HGLOBAL GlobalFree(HGLOBAL block);
+void Sleep(DWORD milliseconds);
+
+BOOL OpenClipboard(HWND owner);
+BOOL EmptyClipboard();
+HANDLE SetClipboardData(UINT format, HANDLE data);
+BOOL CloseClipboard();
+
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+BOOL GetWindowRect(HWND window, RECT *rect);
+int GetSystemMetrics(int index);
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int wsprintfA(LPSTR buffer, LPCSTR format, ...);
+
+#endif
