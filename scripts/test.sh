@@ -24,6 +24,7 @@ suite() {
 }
 
 suite "unit tests" ctest --preset native --no-tests=error
+suite "executable and its resource" ctest --preset win32 -L exe --no-tests=error
 suite "end-to-end under Wine" ctest --preset win32 -L e2e --no-tests=error
 
 echo "suites: $passed passed, $failed failed"
