@@ -31,12 +31,21 @@ wine_session_start() {
         touch "$WINEPREFIX/.kelbrano-ready"
     fi
     # Keep one wineserver up for the whole session: the clipboard lives in it.
-    wineserver -p >/dev/null 2>&1
+    # It stays in the foreground of a background job, so its PID is known.
+    wineserver -f -p >/dev/null 2>&1 &
+    WINESERVER_PID=$!
+    for _ in $(seq 50); do # until it listens, in its own working directory
+        [ -S "/proc/$WINESERVER_PID/cwd/socket" ] && break
+        sleep 0.1
+    done
 }
 
 wine_session_end() {
     wineserver -k >/dev/null 2>&1
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
-    wait "${XVFB_PID:-}" 2>/dev/null
-    XVFB_PID=
+    local pid
+    for pid in ${WINESERVER_PID:-} ${XVFB_PID:-}; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    WINESERVER_PID= XVFB_PID=
 }

@@ -1,0 +1,292 @@
+"""End-to-end cases of KELBRANO.EXE under Wine, checked on the real clipboard
+and the real dialog through e2e-helper.exe. Started by run-e2e.sh inside a Wine
+session: cases.py KELBRANO.EXE e2e-helper.exe WORK-DIR"""
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+EXE, HELPER, WORK = (os.path.abspath(a) for a in sys.argv[1:4])
+SEED = int(os.environ.get('E2E_SEED', time.time()))
+rng = random.Random(SEED)
+SENTINEL = b'e2e sentinel %d' % SEED
+HOME = b'http://www.kelbrano.example/'
+PAGE = HOME + b'index.html'
+USAGE = (b'Indicare su linea di comando il nome del file di testo da copiare in clipboard.\r\n\r\n'
+         b'Please specify on the command-line the name of the text file to be copied into '
+         b'clipboard.\r\n\r\nEsempio/Example:\r\nKELBRANO TEXT.TXT')
+M1 = b"Errore nell'apertura del file.\n\rError opening the file."
+M2 = b"Errore nell'ottenimento del puntatore globale."
+M4 = b"Errore nell'apertura della clipboard."
+N1 = b"Errore: Documento '%s' non trovato.\r\n\r\nError: Document '%s' not found." % (PAGE, PAGE)
+N2 = (b"Errore: su questo sistema non esiste alcuna applicazione in grado di aprire il documento "
+      b"'%s'.\r\n\r\nError: on this system there is no application that can open document '%s'."
+      % (PAGE, PAGE))
+# Template order: OK, home-page button, banner, message; the styles of the template.
+CONTROLS = [(1, 'button', b'OK', 0x50010001), (110, 'button', HOME, 0x50010000),
+            (101, 'static', None, 0x50020000), (102, 'edit', None, 0x50A10804)]
+WS_BORDER, WS_EX_CLIENTEDGE = 0x00800000, 0x00000200
+count = {True: 0, False: 0}
+
+
+def win(path):
+    return 'Z:' + path.replace('/', '\\')
+
+
+def put(name, data):
+    path = os.path.join(WORK, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, 'wb') as f:
+        f.write(data)
+    return data
+
+
+def show(data):
+    return 'none' if data is None else '%d bytes %r%s' % (len(data), data[:48], '...' * (len(data) > 48))
+
+
+def report(name, problems):
+    count[not problems] += 1
+    print('%s %s%s' % ('FAIL' if problems else 'PASS', name, ''.join('\n    ' + p for p in problems)),
+          flush=True)
+
+
+class Run:
+    """One start of the program: its exit code, time, dialogs and the clipboard after it."""
+    def __init__(self):
+        self.code, self.ms, self.dialogs, self.errors, self.block = None, None, [], [], None
+
+    def message(self, n=0):
+        return next((c['text'] for c in self.dialogs[n]['controls'] if c['id'] == 102), None)
+
+
+def parse_fields(rest):
+    fields = dict(kv.split('=', 1) for kv in rest.split() if '=' in kv)
+    for key, value in fields.items():
+        if key in ('caption', 'text'):
+            fields[key] = b'' if value == '-' else bytes.fromhex(value)
+        elif key in ('rect', 'screen'):
+            fields[key] = tuple(int(v) for v in value.split(','))
+        elif key in ('style', 'exstyle'):
+            fields[key] = int(value, 16)
+        elif key in ('ms', 'focus'):
+            fields[key] = int(value)
+    return fields
+
+
+def attempts(specs, prefix=None, sentinel=True):
+    """Each spec: (command line, dialog actions, working dir, steps before the run).
+    Puts the sentinel on the clipboard, runs, saves the clipboard; one helper for all."""
+    script = []
+    for i, (line, actions, cwd, before) in enumerate(specs):
+        script += ([('put', SENTINEL)] if sentinel else []) + list(before)
+        script += [('run', win(EXE), win(cwd), line, actions), ('save', win('%s/clip/%d' % (WORK, i)))]
+    text = ''.join('\t'.join(re.sub(r'[^ -$&-~]', lambda m: '%%%02x' % ord(m[0]),
+                                    f.decode('latin-1') if isinstance(f, bytes) else f)
+                             for f in step) + '\n' for step in script)
+    env = dict(os.environ, WINEPREFIX=prefix) if prefix else None
+    shutil.rmtree(WORK + '/clip', ignore_errors=True)
+    os.makedirs(WORK + '/clip')
+    out = subprocess.run(['wine', HELPER], input=text.encode('latin-1'), stdout=subprocess.PIPE,
+                         cwd=WORK, env=env, timeout=600).stdout.decode('latin-1')
+    runs, run = [], Run()
+    for line in out.splitlines():
+        word, _, rest = line.strip().partition(' ')
+        if word == 'error':
+            run.errors.append(rest)
+        elif word == 'dialog':
+            run.dialogs.append(dict(parse_fields(rest), controls=[]))
+        elif word == 'control':
+            run.dialogs[-1]['controls'].append(dict(parse_fields(rest), id=int(rest.split()[0])))
+        elif word == 'exit':
+            run.code, run.ms = int(rest.split()[0], 16), parse_fields(rest)['ms']
+        elif word == 'clip':
+            if rest != 'none':
+                with open('%s/clip/%d' % (WORK, len(runs)), 'rb') as f:
+                    run.block = f.read()
+                if len(run.block) != int(rest):
+                    run.errors.append('saved %d bytes of %s' % (len(run.block), rest))
+            runs.append(run)
+            run = Run()
+    return runs + [Run() for _ in range(len(specs) - len(runs))]
+
+
+def attempt(line, actions='ok', cwd=None, before=(), prefix=None):
+    return attempts([(line, actions, cwd or WORK, before)], prefix)[0]
+
+
+def copied(run, data):
+    """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard."""
+    want = (data or SENTINEL) + b'\0'
+    return run.errors + (['exit 0x%08x, expected 0' % run.code] if run.code != 0 else []) + \
+        (['a window appeared: %s' % show(run.message())] if run.dialogs else []) + \
+        (['clipboard %s, expected %s' % (show(run.block), show(want))] if run.block != want else [])
+
+
+def refused(run, message, dialogs=1):
+    """What a failure must leave: its message in the dialog (and as many dialogs as the
+    actions open), exit 1 once they are closed, the clipboard as it was."""
+    got = [run.message(n) for n in range(len(run.dialogs))]
+    return run.errors + (['exit 0x%08x, expected 1' % run.code] if run.code != 1 else []) + \
+        (['dialogs %s, expected %d, the first %s' % ([show(g) for g in got], dialogs, show(message))]
+         if len(got) != dialogs or got[0] != message else []) + \
+        (['clipboard %s, expected the sentinel' % show(run.block)]
+         if run.block != SENTINEL + b'\0' else [])
+
+
+def content(size):
+    """Random bytes that start with Ctrl-Z, a bare CR, NUL, a bare LF and high bytes, with a
+    CR LF across the first 512-byte boundary."""
+    data = bytearray(rng.randbytes(size))
+    data[:6] = b'\x1a\r\0\n\x80\xff'[:size]
+    if size > 512:
+        data[511:513] = b'\r\n'
+    return bytes(data)
+
+
+def test_copies():
+    sizes = [0, 1, 512, 513, 1024, 1 << 20]
+    files = [put('size/%d.txt' % n, content(n)) for n in sizes]
+    runs = attempts([('KELBRANO %d.txt' % n, 'ok', WORK + '/size', ()) for n in sizes])
+    for n, data, run in zip(sizes, files, runs):
+        report('copy of a %d-byte file' % n, copied(run, data))
+
+
+def test_command_lines():
+    notes = put('notes.txt', content(700))
+    mine = put('my notes.txt', content(300))
+    put('rel.txt', content(50))
+    rel = put('sub/rel.txt', content(60))
+    program = r'"C:\Program Files\Kelbrano\KELBRANO.EXE"'
+    cases = [('KELBRANO notes.txt', notes, WORK), (program + '  notes.txt', notes, WORK),
+             (program + 'notes.txt', notes, WORK), ('KELBRANO\tnotes.txt', notes, WORK),
+             ('KELBRANO "my notes.txt"', mine, WORK), ('KELBRANO rel.txt', rel, WORK + '/sub')]
+    runs = attempts([(line, 'ok', cwd, ()) for line, _, cwd in cases])
+    for (line, data, cwd), run in zip(cases, runs):
+        report('command line %r in %s' % (line, os.path.relpath(cwd, WORK)), copied(run, data))
+    for line in ['KELBRANO', 'KELBRANO  \t \t', '']:
+        report('usage text for command line %r' % line, refused(attempt(line), USAGE))
+    return runs[0].ms
+
+
+def test_failures(copy_ms):
+    report('missing file', refused(attempt('KELBRANO missing.txt'), M1))
+    report('a directory', refused(attempt('KELBRANO sub'), M1))
+    put('locked.txt', b'locked')
+    report('a file opened with no sharing',
+           refused(attempt('KELBRANO locked.txt', before=[('lock', win(WORK + '/locked.txt'))]), M1))
+    report('a 1100-character name', refused(attempt('KELBRANO ' + 'n' * 1100), M1))
+    for name, size in [('3 GiB', 3 << 30), ('4 GiB + 700 bytes', (4 << 30) + 700)]:
+        with open(WORK + '/big.txt', 'wb') as f:
+            f.write(b'first 700 bytes: a copy of these is wrong. ' * 16)
+            f.truncate(size)
+        run = attempt('KELBRANO big.txt')
+        late = [d['ms'] for d in run.dialogs if d['ms'] > 5000]
+        report('a sparse %s file' % name, refused(run, M2) + ['shown after %d ms' % ms for ms in late])
+        os.remove(WORK + '/big.txt')
+    report('clipboard held by another process for 5 s',
+           refused(attempt('KELBRANO notes.txt', before=[('hold', '5000')]), M4))
+    # Held past the moment the program first asks for it (a whole copy takes copy_ms).
+    hold = copy_ms + 200
+    run = attempt('KELBRANO notes.txt', before=[('hold', str(hold))])
+    with open(WORK + '/notes.txt', 'rb') as f:
+        report('clipboard held by another process for %d ms' % hold, copied(run, f.read()) + (
+            ['ended after %s ms, before the clipboard was free' % run.ms] if run.ms < hold else []))
+
+
+def dialog_problems(dialog, message):
+    """The problems of one message dialog: caption, class, centring, controls, banner, focus."""
+    p = []
+    left, top, right, bottom = dialog['rect']
+    width, height = dialog['screen']
+    if dialog['caption'] != b'KELBRANO' or dialog['class'] != '#32770':
+        p.append('caption %r class %s' % (dialog['caption'], dialog['class']))
+    if (left, top) != (int((width - right + left) / 2), int((height - bottom + top) / 2)):
+        p.append('not centred: %s on a %dx%d screen' % (dialog['rect'], width, height))
+    controls = dialog['controls']
+    if [c['id'] for c in controls] != [c[0] for c in CONTROLS]:
+        return p + ['controls %s' % [c['id'] for c in controls]]
+    for c, (id, kind, text, style) in zip(controls, CONTROLS):
+        has = c['style'] | (WS_BORDER if c['exstyle'] & WS_EX_CLIENTEDGE else 0)
+        if c['class'].lower() != kind or has & style != style or text not in (None, c['text']):
+            p.append('control %d: %s style 0x%08x exstyle 0x%08x text %r' %
+                     (id, c['class'], c['style'], c['exstyle'], c['text']))
+    banner = controls[2]['text']
+    if not re.fullmatch(rb'KELBRANO\.EXE v\.1\.0\n[^\r\n]*' + re.escape(HOME) + rb'[^\r\n]*\n\n', banner):
+        p.append('banner %r' % banner)
+    if controls[3]['text'] != message:
+        p.append('message %s, expected %s' % (show(controls[3]['text']), show(message)))
+    if dialog['focus'] != 1:
+        p.append('focus on %d, not OK' % dialog['focus'])
+    return p
+
+
+def test_dialog():
+    run = attempt('KELBRANO')
+    report('message dialog: caption, class, centring, controls, banner, focus',
+           run.errors + (dialog_problems(run.dialogs[0], USAGE) if run.dialogs else ['no dialog']))
+    for actions, name in [('esc', 'Escape'), ('enter', 'Enter'), ('close', 'the close box')]:
+        report('%s ends the dialog' % name, refused(attempt('KELBRANO', actions), USAGE))
+
+
+def test_home_page():
+    prefix = WORK + '/prefix-noweb'
+    env = dict(os.environ, WINEPREFIX=prefix)
+    shutil.rmtree(prefix, ignore_errors=True)
+    subprocess.run(['cp', '-a', os.environ['WINEPREFIX'], prefix], check=True)
+    server = subprocess.Popen(['wineserver', '-f', '-p'], env=env)
+    try:
+        for _ in range(50):
+            if os.path.exists('/proc/%d/cwd/socket' % server.pid):
+                break
+            time.sleep(0.1)
+        key = r'HKCR\http\shell\open\command'
+        subprocess.run(['wine', 'reg', 'add', key, '/ve', '/d', r'C:\nowhere\browser.exe "%1"', '/f'],
+                       env=env, stdout=subprocess.DEVNULL, check=True)
+        for line, actions, first, name in [
+                ('KELBRANO', 'home,home,ok', USAGE, 'home-page button, twice, browser missing'),
+                ('KELBRANO', 'tab+enter,ok', USAGE, 'Enter on the home-page button, browser missing')]:
+            run = attempt(line, actions, prefix=prefix)
+            dialogs = actions.count(',') + 1
+            report(name, refused(run, first, dialogs) + [
+                'dialog %d: %s' % (n + 1, p) for n in range(1, min(dialogs, len(run.dialogs)))
+                for p in dialog_problems(run.dialogs[n], N1)])
+        subprocess.run(['wine', 'reg', 'delete', key, '/f'], env=env, stdout=subprocess.DEVNULL,
+                       check=True)
+        run = attempt('KELBRANO missing.txt', 'home,ok', prefix=prefix)
+        report('home-page button, no application for web addresses', refused(run, M1, 2) + [
+            'dialog 2: ' + p for d in run.dialogs[1:2] for p in dialog_problems(d, N2)])
+    finally:
+        subprocess.run(['wineserver', '-k'], env=env)
+        server.wait()
+        shutil.rmtree(prefix, ignore_errors=True)
+
+
+def test_many_copies():
+    files = [put('many/%03d.txt' % i, rng.randbytes(rng.randint(1, 4000)) + b'%03d' % i)
+             for i in range(200)]
+    runs = attempts([('KELBRANO %03d.txt' % i, 'ok', WORK + '/many', ()) for i in range(200)],
+                    sentinel=False)
+    bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs)) for p in copied(r, d)]
+    report('200 consecutive copies of different files', bad[:5] + ['...'] * (len(bad) > 5))
+
+
+def main():
+    print('seed %d (E2E_SEED=%d repeats this run)' % (SEED, SEED), flush=True)
+    shutil.rmtree(WORK, ignore_errors=True)
+    os.makedirs(WORK + '/sub')
+    test_copies()
+    copy_ms = test_command_lines()
+    test_failures(copy_ms)
+    test_dialog()
+    test_home_page()
+    test_many_copies()
+    print('%d passed, %d failed' % (count[True], count[False]))
+    return 1 if count[False] or not count[True] else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main())

@@ -1,0 +1,302 @@
+/* Drives KELBRANO.EXE for the end-to-end tests under Wine. It reads commands
+   from standard input, one a line, fields separated by tabs, with %XX escapes
+   inside fields (so a command line may hold tabs, quotes and any byte):
+
+     put TEXT                  put TEXT on the clipboard as CF_TEXT
+     save FILE                 write the clipboard's CF_TEXT block, all GlobalSize
+                               bytes, to FILE; prints "clip SIZE" or "clip none"
+     hold MS                   hold the clipboard open (with a window of our own)
+                               for MS ms, or until the next run ends
+     lock FILE                 open FILE with no sharing until the helper ends
+     run EXE DIR CMD ACTIONS   start EXE in DIR with exactly CMD as its command
+                               line; for each dialog it shows, describe it and do
+                               the next comma-separated action (default ok), made
+                               of '+'-joined steps: ok, home, esc, enter, tab,
+                               close, waitMS; then print its exit code in hex
+
+   Texts are printed as hex, so the driver compares them byte for byte. */
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+static HWND g_window;       // a message-only window to open the clipboard with
+static DWORD g_holdUntil;   // tick count at which a held clipboard is let go
+static bool g_holding;
+
+static void Say(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vprintf(format, args);
+    va_end(args);
+    fflush(stdout);
+}
+
+static std::string Hex(const char *bytes, size_t size)
+{
+    std::string hex;
+    char pair[3];
+    for (size_t i = 0; i < size; i++) {
+        snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
+        hex += pair;
+    }
+    return hex.empty() ? "-" : hex;
+}
+
+static bool OpenOurClipboard()
+{
+    for (int tries = 0; tries < 200; tries++) {
+        if (OpenClipboard(g_window))
+            return true;
+        Sleep(10);
+    }
+    Say("error cannot-open-clipboard\n");
+    return false;
+}
+
+static void ReleaseClipboard(bool now)
+{
+    if (g_holding && (now || static_cast<LONG>(GetTickCount() - g_holdUntil) >= 0)) {
+        CloseClipboard();
+        g_holding = false;
+    }
+}
+
+static void Put(const std::string &text)
+{
+    if (!OpenOurClipboard())
+        return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+static void Save(const std::string &file)
+{
+    if (!OpenOurClipboard())
+        return;
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (!block) {
+        Say("clip none\n");
+    } else {
+        SIZE_T size = GlobalSize(block);
+        const char *bytes = static_cast<const char *>(GlobalLock(block));
+        FILE *out = fopen(file.c_str(), "wb");
+        if (!out || fwrite(bytes, 1, size, out) != size)
+            Say("error cannot-write %s\n", file.c_str());
+        if (out)
+            fclose(out);
+        GlobalUnlock(block);
+        Say("clip %lu\n", static_cast<unsigned long>(size));
+    }
+    CloseClipboard();
+}
+
+static void Hold(DWORD ms)
+{
+    if (OpenOurClipboard()) {
+        g_holding = true;
+        g_holdUntil = GetTickCount() + ms;
+    }
+}
+
+static void Lock(const std::string &file)
+{
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    Say(h == INVALID_HANDLE_VALUE ? "error cannot-lock\n" : "locked\n"); // left open on purpose
+}
+
+struct Search {
+    DWORD process;
+    HWND found;
+};
+
+static BOOL CALLBACK FindShown(HWND window, LPARAM param)
+{
+    Search *search = reinterpret_cast<Search *>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == search->process && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static std::string Text(HWND window)
+{
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 2000, &length);
+    std::vector<char> text(length * 2 + 2);
+    DWORD_PTR got = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_BLOCK, 2000, &got);
+    return Hex(text.data(), strlen(text.data()));
+}
+
+static void Describe(HWND dialog, int number, DWORD ms)
+{
+    char name[64];
+    RECT r;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    GetClassNameA(dialog, name, sizeof name);
+    GetWindowRect(dialog, &r);
+    Say("dialog %d ms=%lu class=%s rect=%ld,%ld,%ld,%ld screen=%d,%d focus=%d caption=%s\n", number,
+        ms, name, r.left, r.top, r.right, r.bottom, GetSystemMetrics(SM_CXSCREEN),
+        GetSystemMetrics(SM_CYSCREEN), info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : -1,
+        Text(dialog).c_str());
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        GetClassNameA(c, name, sizeof name);
+        GetWindowRect(c, &r);
+        Say("control %d class=%s style=0x%08lx exstyle=0x%08lx rect=%ld,%ld,%ld,%ld text=%s\n",
+            GetDlgCtrlID(c), name, static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)),
+            static_cast<unsigned long>(GetWindowLongA(c, GWL_EXSTYLE)), r.left, r.top, r.right,
+            r.bottom, Text(c).c_str());
+    }
+}
+
+static void Key(HWND dialog, WPARAM key)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    HWND target = info.hwndFocus ? info.hwndFocus : dialog;
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16;
+    PostMessageA(target, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(target, WM_KEYUP, key, scan | 1 | 0xC0000000L);
+}
+
+static void Act(HWND dialog, const std::string &action)
+{
+    size_t start = 0;
+    while (start <= action.size()) {
+        size_t end = action.find('+', start);
+        if (end == std::string::npos)
+            end = action.size();
+        std::string step = action.substr(start, end - start);
+        start = end + 1;
+        if (step == "ok" || step == "home")
+            PostMessageA(GetDlgItem(dialog, step == "ok" ? 1 : 110), BM_CLICK, 0, 0);
+        else if (step == "esc" || step == "enter" || step == "tab")
+            Key(dialog, step == "esc" ? VK_ESCAPE : step == "enter" ? VK_RETURN : VK_TAB);
+        else if (step == "close")
+            PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else if (step.compare(0, 4, "wait") == 0)
+            Sleep(static_cast<DWORD>(atoi(step.c_str() + 4)));
+        else
+            Say("error unknown-step %s\n", step.c_str());
+        Say("did %s\n", step.c_str());
+        Sleep(20);
+    }
+}
+
+static void Run(const std::string &exe, const std::string &dir, std::string command,
+                const std::string &actions)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    DWORD start = GetTickCount();
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.c_str(), &startup, &process)) {
+        Say("error cannot-start %lu\n", GetLastError());
+        ReleaseClipboard(true);
+        return;
+    }
+    int dialogs = 0;
+    size_t next = 0;
+    HWND last = nullptr;
+    while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
+        // Our window may own the clipboard: the program's EmptyClipboard sends
+        // it WM_DESTROYCLIPBOARD and waits for an answer.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        ReleaseClipboard(false);
+        if (GetTickCount() - start > 60000) {
+            Say("error timeout\n");
+            TerminateProcess(process.hProcess, 0xDEAD);
+            break;
+        }
+        Search search = {process.dwProcessId, nullptr};
+        EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
+        if (!search.found || search.found == last)
+            continue;
+        last = search.found;
+        DWORD seen = GetTickCount() - start;
+        WaitForInputIdle(process.hProcess, 2000);
+        Sleep(50);
+        Describe(last, ++dialogs, seen);
+        std::string action = "ok";
+        if (next <= actions.size()) {
+            size_t end = actions.find(',', next);
+            if (end == std::string::npos)
+                end = actions.size();
+            action = actions.substr(next, end - next);
+            next = end + 1;
+        }
+        Act(last, action);
+    }
+    ReleaseClipboard(true);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    Say("exit 0x%08lx ms=%lu dialogs=%d\n", static_cast<unsigned long>(code),
+        static_cast<unsigned long>(GetTickCount() - start), dialogs);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+static std::vector<std::string> Fields(const std::string &line)
+{
+    std::vector<std::string> fields(1);
+    for (size_t i = 0; i < line.size(); i++) {
+        if (line[i] == '\t')
+            fields.emplace_back();
+        else if (line[i] == '%' && i + 2 < line.size())
+            fields.back() += static_cast<char>(strtol(line.substr(i + 1, 2).c_str(), nullptr, 16)),
+                i += 2;
+        else
+            fields.back() += line[i];
+    }
+    return fields;
+}
+
+int main()
+{
+    g_window = CreateWindowExA(0, "STATIC", "e2e-helper", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               nullptr, nullptr);
+    std::string line;
+    int c;
+    while ((c = getchar()) != EOF) {
+        if (c != '\n') {
+            if (c != '\r')
+                line += static_cast<char>(c);
+            continue;
+        }
+        std::vector<std::string> f = Fields(line);
+        line.clear();
+        if (f[0] == "put" && f.size() == 2)
+            Put(f[1]);
+        else if (f[0] == "save" && f.size() == 2)
+            Save(f[1]);
+        else if (f[0] == "hold" && f.size() == 2)
+            Hold(static_cast<DWORD>(atol(f[1].c_str())));
+        else if (f[0] == "lock" && f.size() == 2)
+            Lock(f[1]);
+        else if (f[0] == "run" && f.size() == 5)
+            Run(f[1], f[2], f[3], f[4]);
+        else if (!f[0].empty())
+            Say("error bad-command %s\n", f[0].c_str());
+    }
+    return 0;
+}
