@@ -11,16 +11,21 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 wine_session_start() {
     local n
-    for n in $(seq 91 140); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-    done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.1
-    done
+    if [ -n "${KELBRANO_DISPLAY:-}" ]; then # a desktop of the user's
+        export DISPLAY=$KELBRANO_DISPLAY
+        XVFB_PID=
+    else
+        for n in $(seq 91 140); do
+            [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+        done
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+    fi
     if [ ! -f "$WINEPREFIX/.kelbrano-ready" ]; then
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1

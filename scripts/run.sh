@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Runs KELBRANO.EXE on a file under Wine: installs what is missing, builds,
+# runs the program, tells its exit code and shows what is on the clipboard.
+#   scripts/run.sh FILE     (without FILE the program shows its usage text)
+# With a desktop of yours (DISPLAY set) the program's dialog shows there and
+# Wine shares the clipboard with it; otherwise it runs on a virtual display,
+# and any dialog it shows is printed here and closed with its OK button.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+"$root/scripts/install-deps.sh" || exit 1
+(cd "$root" && cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null) || exit 1
+exe=$root/build/win32/KELBRANO.EXE
+helper=$root/build/win32/tests/e2e/e2e-helper.exe
+
+desktop=${DISPLAY:-}
+. "$root/scripts/wine-session.sh"
+trap wine_session_end EXIT
+KELBRANO_DISPLAY=$desktop wine_session_start
+
+name=
+if [ $# -gt 0 ]; then
+    name=$(winepath -w "$(realpath -m "$1")")
+fi
+work=$(mktemp -d)
+trap 'wine_session_end; rm -rf "$work"' EXIT
+
+# The helper reads tab-separated commands; %XX escapes keep odd bytes intact.
+escape() { python3 -c 'import re,sys; print(re.sub(r"[^ -$&-~]", lambda m: "%%%02x" % ord(m[0]), sys.argv[1]))' "$1"; }
+save=$(printf 'save\t%s\n' "$(escape "$(winepath -w "$work/clipboard")")")
+if [ -n "$desktop" ]; then
+    # Close the dialog, if one shows, yourself.
+    args=()
+    [ -n "$name" ] && args=("$name")
+    wine "$exe" "${args[@]}"
+    printf 'exit 0x%08x\n' $? > "$work/out"
+    echo "$save" | wine "$helper" >> "$work/out"
+else
+    # A marker on the clipboard first, to show whether the program changed it.
+    printf 'put\t%s\nrun\t%s\t%s\t%s\tok\n%s\n' "$(escape '(what the clipboard held before)')" \
+        "$(escape "$(winepath -w "$exe")")" "$(escape "$(winepath -w "$PWD")")" \
+        "$(escape "KELBRANO${name:+ \"$name\"}")" "$save" | wine "$helper" > "$work/out"
+fi
+
+python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+for line in open(work + '/out', encoding='latin-1'):
+    word, _, rest = line.strip().partition(' ')
+    fields = dict(kv.split('=', 1) for kv in rest.split() if '=' in kv)
+    if word == 'control' and rest.split()[0] == '102':
+        text = b'' if fields['text'] == '-' else bytes.fromhex(fields['text'])
+        print('The program showed this message:\n  ' + text.decode('cp1252').replace('\r\n', '\n  ').replace('\n\r', '\n  '))
+    elif word == 'exit':
+        print('Exit code: %d' % int(rest.split()[0], 16))
+    elif word == 'clip':
+        if rest == 'none':
+            print('The clipboard holds no text.')
+        else:
+            block = open(work + '/clipboard', 'rb').read()
+            text = block[:-1] if block.endswith(b'\0') else block
+            print('The clipboard holds %d bytes of text%s:' % (len(text), ' and a closing NUL' if text != block else ''))
+            shown = text[:2000]
+            print(shown.decode('cp1252', 'replace').replace('\0', '\\0'), end='' if shown.endswith(b'\n') else '\n')
+            if len(text) > len(shown):
+                print('... (%d more bytes)' % (len(text) - len(shown)))
+    elif word == 'error':
+        print('Helper error: ' + rest)
+PY
