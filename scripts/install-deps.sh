@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian, only when something is
-# missing: the mingw-w64 cross compiler, Wine (32-bit), Xvfb, CMake, GoogleTest.
+# missing: the mingw-w64 cross compiler, Wine (32-bit), Xvfb, CMake, GoogleTest,
+# and for tests/fuzz/run.sh and scripts/static-analysis.sh: clang 14 with its
+# libFuzzer runtime, clang-tidy, cppcheck and valgrind.
 set -euo pipefail
 
 missing=()
@@ -11,6 +13,14 @@ have g++ || missing+=(g++)
 have Xvfb || missing+=(xvfb xauth)
 { have wine && dpkg -s wine32:i386 >/dev/null 2>&1; } || missing+=(wine wine32:i386)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+have clang++-14 || missing+=(clang-14)
+# libFuzzer's runtime (and the sanitizers') is only recommended by clang-14's
+# packages, and recommendations are not installed below.
+compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+    missing+=(libclang-rt-14-dev)
+have clang-tidy-14 || missing+=(clang-tidy-14)
+have cppcheck || missing+=(cppcheck)
+have valgrind || missing+=(valgrind)
 for extra in ${KELBRANO_EXTRA_PACKAGES:-}; do
     dpkg -s "$extra" >/dev/null 2>&1 || missing+=("$extra")
 done

@@ -56,6 +56,8 @@ extern "C" size_t __real_fread(void *buffer, size_t size, size_t count, FILE *st
 extern "C" size_t __wrap_fread(void *buffer, size_t size, size_t count, FILE *stream)
 {
     g_win32.reads.push_back(size * count);
+    if (g_win32.reads.size() == g_win32.shortRead && count > 0)
+        count--;
     return __real_fread(buffer, size, count, stream);
 }
 

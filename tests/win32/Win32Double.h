@@ -24,6 +24,7 @@ struct Win32Double {
     int screenWidth = 1024;
     int screenHeight = 768;
     std::function<void()> onGlobalAlloc;
+    size_t shortRead = 0; // the fread with this number (from 1) yields one byte less
 
     // What the program did.
     std::vector<std::string> calls;         // each call with its arguments

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Checks the program's code (copier/, messages/; not the tests) with tools
+# that don't need Windows, and runs the unit tests once under valgrind:
+#   cppcheck          with the Win32 test double's headers, taken as 64-bit
+#                     Linux and as 32-bit Windows
+#   clang-tidy        with .clang-tidy, on the native build's compile commands
+#                     (the test double's headers) and on the Windows build's
+#                     (the real mingw-w64 headers, start-up included)
+#   valgrind          the unit tests built without sanitizers into build/valgrind
+# Prints a PASS or FAIL line for each; exits non-zero on any finding. Logs are
+# in build/static-analysis/. Run scripts/install-deps.sh first on a new machine.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+logs=build/static-analysis
+mkdir -p "$logs"
+failed=0
+
+# step NAME COMMAND...: runs the command, its output to NAME's log; shows the
+# findings and FAIL when it exits non-zero.
+step() {
+    local name=$1 log
+    log="$logs/$(echo "$1" | tr ' ' '-').log"
+    shift
+    if "$@" >"$log" 2>&1; then
+        echo "PASS $name"
+    else
+        grep -E 'error|warning|Invalid|uninitialised|definitely|indirectly|possibly|FAILED' "$log" |
+            grep -v 'warnings generated' | head -n 30
+        echo "FAIL $name (log: $log)"
+        failed=1
+    fi
+}
+
+# The program's own sources as a compile database lists them.
+sources() { sed -n 's/^ *"file": "\(.*\/\(copier\|messages\)\/[^"]*\.cpp\)",*$/\1/p' "$1/compile_commands.json"; }
+
+cppcheck_as() {
+    cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++17 --language=c++ --platform="$1" \
+        --library=windows --enable=warning,style,performance,portability,unusedFunction --inconclusive \
+        --suppress=missingIncludeSystem -I tests/win32 -D_FILE_OFFSET_BITS=64 \
+        --template='{file}:{line}: {severity} [{id}] {message}' copier/*.cpp messages/*.cpp
+}
+step "cppcheck as 64-bit Linux" cppcheck_as unix64
+step "cppcheck as 32-bit Windows" cppcheck_as win32A
+
+# Configured only, for their compile commands; build/valgrind is built below.
+cmake -S . -B build/valgrind -DCMAKE_BUILD_TYPE=Debug -DKELBRANO_SANITIZE=OFF \
+    -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >"$logs/configure.log" 2>&1 &&
+    cmake -S . -B build/tidy-win32 --toolchain cmake/i686-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >>"$logs/configure.log" 2>&1 ||
+    { cat "$logs/configure.log"; echo "FAIL configure"; exit 1; }
+
+tidy() {
+    local files
+    files=$(sources "$1")
+    [ -n "$files" ] || { echo "no sources of the program in $1/compile_commands.json"; return 1; }
+    # shellcheck disable=SC2086
+    clang-tidy-14 --quiet -p "$1" $files
+}
+step "clang-tidy with the test double" tidy build/valgrind
+step "clang-tidy for 32-bit Windows" tidy build/tidy-win32
+
+valgrind_run() {
+    cmake --build build/valgrind -j2 --target unit_tests &&
+        valgrind --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect,possible \
+            build/valgrind/tests/unit_tests
+}
+step "unit tests under valgrind" valgrind_run
+
+exit "$failed"

@@ -1,0 +1,141 @@
+// Each platform call of a run that can fail, made to fail alone, with the
+// whole outcome: exit code, messages, and every call made, in order. The
+// exact call list is what shows the block allocated and then freed or handed
+// over exactly once, the clipboard closed after each successful open, and no
+// clipboard call at all where the clipboard must stay as it was.
+#include "Fixture.h"
+#include "copier/WinMain.h"
+#include "resources/resource.h"
+
+#include <unistd.h>
+
+#include <random>
+
+using Calls = std::vector<std::string>;
+
+namespace {
+const char OpenFailed[] = "Errore nell'apertura del file.\n\rError opening the file.";
+const char NoMemory[] = "Errore nell'ottenimento del puntatore globale.";
+const char ReadFailed[] = "Errore nella lettura del file.";
+const char ClipboardBusy[] = "Errore nell'apertura della clipboard.";
+const char EmptyFailed[] = "Errore nello svuotamento della clipboard.";
+const char SetFailed[] = "Errore nella scrittura della clipboard.";
+const std::string Home = "http://www.kelbrano.example/index.html";
+
+Calls operator+(Calls a, const Calls &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+Calls Times(int n, const Calls &calls)
+{
+    Calls all;
+    while (n-- > 0)
+        all = all + calls;
+    return all;
+}
+
+// A 1300-byte file: a block of 1301 bytes, filled by reads of 512, 512, 276.
+const std::vector<size_t> Reads = {512, 512, 276};
+const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
+const Calls Hand = {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"};
+const Calls Show = {"DialogBoxParamA 1"};
+const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
+const Calls DialogFailed = {"MessageBoxA Errore nella creazione del dialog. | VEZID | 16"};
+
+struct Fault {
+    std::string what;
+    std::function<void(std::string &name)> inject; // scripts the double, or changes the name run
+    int exitCode;
+    Calls calls;
+    Calls dialogs; // the message of each dialog shown
+    size_t reads;  // how many of Reads were made
+    bool copied;
+};
+} // namespace
+
+class FaultMatrix : public ProgramTest {};
+
+TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld)
+{
+    std::string bytes(1300, '\0');
+    std::mt19937 random(7);
+    for (char &c : bytes)
+        c = static_cast<char>(random());
+
+    int pipeEnds[2];
+    ASSERT_EQ(0, pipe(pipeEnds));
+    ASSERT_EQ(5, write(pipeEnds[1], "bytes", 5));
+    auto script = [](std::function<void()> f) { return [f](std::string &) { f(); }; };
+    auto missing = [](std::string &name) { name += ".missing"; };
+    auto noDialog = [] { g_win32.dialogResults = {-1}; };
+    auto noHomePage = [] {
+        g_win32.dialogResults = {IDC_HOMEPAGE};
+        g_win32.shellResult = ERROR_FILE_NOT_FOUND;
+    };
+
+    std::vector<Fault> rows = {
+        // (Not a folder: Linux opens one for reading, where Windows doesn't.)
+        {"fopen: no such file", missing, 1, Show, {OpenFailed}, 0, false},
+        {"fopen: a path through a file", [](std::string &name) { name += "/a.txt"; }, 1, Show, {OpenFailed}, 0,
+         false},
+        // It opens, but has no length: nothing to copy, and nothing read.
+        {"length: a pipe", [&](std::string &name) { name = "/proc/self/fd/" + std::to_string(pipeEnds[0]); }, 0,
+         {}, {}, 0, false},
+        {"GlobalAlloc", script([] { g_win32.globalAllocFails = true; }), 1, Calls{"GlobalAlloc 0 1301"} + Show,
+         {NoMemory}, 0, false},
+        {"GlobalLock", script([] { g_win32.globalLockFails = true; }), 1,
+         Calls{"GlobalAlloc 0 1301", "GlobalLock"} + FreeAndShow, {NoMemory}, 0, false},
+        {"EmptyClipboard", script([] { g_win32.emptyClipboardFails = true; }), 1,
+         Take + Calls{"OpenClipboard", "EmptyClipboard", "CloseClipboard"} + FreeAndShow, {EmptyFailed}, 3, false},
+        {"SetClipboardData", script([] { g_win32.setClipboardDataFails = true; }), 1, Take + Hand + FreeAndShow,
+         {SetFailed}, 3, false},
+        // The dialog can't be made: the fallback box says so; the exit code stays.
+        {"DialogBoxParamA for a failure", [&](std::string &name) { missing(name); noDialog(); }, 1,
+         Show + DialogFailed, {}, 0, false},
+        {"DialogBoxParamA for the usage", [&](std::string &name) { name.clear(); noDialog(); }, 1,
+         Show + DialogFailed, {}, 0, false},
+        // The home page won't open: a further dialog says so; the exit code stays.
+        {"ShellExecuteA", [&](std::string &name) { missing(name); noHomePage(); }, 1,
+         Show + Calls{"ShellExecuteA - " + Home + " - - 5"} + Show,
+         {OpenFailed, "Errore: Documento '" + Home + "' non trovato.\r\n\r\nError: Document '" + Home +
+                          "' not found."},
+         0, false},
+    };
+    for (size_t read = 1; read <= Reads.size(); read++)
+        rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
+                        Take + FreeAndShow, {ReadFailed}, read, false});
+    // Ten tries, 100 ms apart; more refusals than that change nothing.
+    const Calls retry = {"OpenClipboard", "Sleep 100"};
+    for (int refusals = 1; refusals <= 11; refusals++) {
+        std::string what = "OpenClipboard refused " + std::to_string(refusals) + " times";
+        auto inject = script([refusals] { g_win32.openClipboardRefusals = refusals; });
+        if (refusals < 10)
+            rows.push_back({what, inject, 0, Take + Times(refusals, retry) + Hand, {}, 3, true});
+        else
+            rows.push_back({what, inject, 1, Take + Times(9, retry) + Calls{"OpenClipboard"} + FreeAndShow,
+                            {ClipboardBusy}, 3, false});
+    }
+
+    for (const Fault &row : rows) {
+        SCOPED_TRACE(row.what);
+        ResetWin32Double();
+        std::string name = WriteFile("a.txt", bytes);
+        row.inject(name);
+
+        EXPECT_EQ(row.exitCode, WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &name[0], SW_SHOWDEFAULT));
+        EXPECT_EQ(row.calls, g_win32.calls);
+        EXPECT_EQ(row.dialogs, g_win32.dialogs);
+        EXPECT_EQ(std::vector<size_t>(Reads.begin(), Reads.begin() + static_cast<long>(row.reads)), g_win32.reads);
+        EXPECT_EQ(row.copied, g_win32.clipboardHasText);
+        EXPECT_EQ(row.copied ? bytes + '\0' : "", g_win32.clipboardText);
+        // No double free, no clipboard call while closed nor dialog while open,
+        // nothing left held.
+        EXPECT_EQ(0, g_win32.faults);
+        EXPECT_FALSE(g_win32.clipboardOpen);
+        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + (row.copied ? 1 : 0));
+    }
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+}
