@@ -6,7 +6,9 @@
    Memory is in bytes, sampled every millisecond while the program runs (under
    Wine the counters come from /proc/PID/status: VmHWM, and RssAnon + VmSwap).
    <clipboard> is "same" when the clipboard's CF_TEXT is EXPECTED's bytes and a
-   NUL, "differs" otherwise, "-" when EXPECTED is "-". */
+   NUL, "differs" otherwise, "-" when EXPECTED is "-". A program still running
+   after two minutes (a message dialog waiting for a click) is ended with exit
+   code 124. */
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -70,7 +72,10 @@ int main(int argc, char **argv)
         return 2;
     }
     SIZE_T peakWorkingSet = 0, peakPrivate = 0;
+    const ULONGLONG deadline = GetTickCount64() + 120000;
     do {
+        if (GetTickCount64() > deadline)
+            TerminateProcess(process.hProcess, 124);
         PROCESS_MEMORY_COUNTERS counters = {};
         if (K32GetProcessMemoryInfo(process.hProcess, &counters, sizeof counters)) {
             if (counters.PeakWorkingSetSize > peakWorkingSet)

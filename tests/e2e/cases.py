@@ -59,6 +59,10 @@ class Run:
     def __init__(self):
         self.code, self.ms, self.dialogs, self.errors, self.block = None, None, [], [], None
 
+    def exit(self, want):
+        return [] if self.code == want else ['exit %s, expected %d' % (
+            'unknown' if self.code is None else '0x%08x' % self.code, want)]
+
     def message(self, n=0):
         return next((c['text'] for c in self.dialogs[n]['controls'] if c['id'] == 102), None)
 
@@ -78,7 +82,7 @@ def parse_fields(rest):
 
 
 def attempts(specs, prefix=None, sentinel=True):
-    """Each spec: (command line, dialog actions, working dir, steps before the run).
+    """Each case: (command line, dialog actions, working dir, steps before the run).
     Puts the sentinel on the clipboard, runs, saves the clipboard; one helper for all."""
     script = []
     for i, (line, actions, cwd, before) in enumerate(specs):
@@ -111,7 +115,10 @@ def attempts(specs, prefix=None, sentinel=True):
                     run.errors.append('saved %d bytes of %s' % (len(run.block), rest))
             runs.append(run)
             run = Run()
-    return runs + [Run() for _ in range(len(specs) - len(runs))]
+    for _ in range(len(specs) - len(runs)):
+        runs.append(Run())
+        runs[-1].errors.append('no result from the helper')
+    return runs
 
 
 def attempt(line, actions='ok', cwd=None, before=(), prefix=None):
@@ -121,7 +128,7 @@ def attempt(line, actions='ok', cwd=None, before=(), prefix=None):
 def copied(run, data):
     """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard."""
     want = (data or SENTINEL) + b'\0'
-    return run.errors + (['exit 0x%08x, expected 0' % run.code] if run.code != 0 else []) + \
+    return run.errors + run.exit(0) + \
         (['a window appeared: %s' % show(run.message())] if run.dialogs else []) + \
         (['clipboard %s, expected %s' % (show(run.block), show(want))] if run.block != want else [])
 
@@ -130,7 +137,7 @@ def refused(run, message, dialogs=1):
     """What a failure must leave: its message in the dialog (and as many dialogs as the
     actions open), exit 1 once they are closed, the clipboard as it was."""
     got = [run.message(n) for n in range(len(run.dialogs))]
-    return run.errors + (['exit 0x%08x, expected 1' % run.code] if run.code != 1 else []) + \
+    return run.errors + run.exit(1) + \
         (['dialogs %s, expected %d, the first %s' % ([show(g) for g in got], dialogs, show(message))]
          if len(got) != dialogs or got[0] != message else []) + \
         (['clipboard %s, expected the sentinel' % show(run.block)]
@@ -190,7 +197,7 @@ def test_failures(copy_ms):
     report('clipboard held by another process for 5 s',
            refused(attempt('KELBRANO notes.txt', before=[('hold', '5000')]), M4))
     # Held past the moment the program first asks for it (a whole copy takes copy_ms).
-    hold = copy_ms + 200
+    hold = (copy_ms or 1000) + 200
     run = attempt('KELBRANO notes.txt', before=[('hold', str(hold))])
     with open(WORK + '/notes.txt', 'rb') as f:
         report('clipboard held by another process for %d ms' % hold, copied(run, f.read()) + (

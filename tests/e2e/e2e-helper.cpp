@@ -223,7 +223,7 @@ static void Run(const std::string &exe, const std::string &dir, std::string comm
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
         ReleaseClipboard(false);
-        if (GetTickCount() - start > 60000) {
+        if (GetTickCount() - start > 20000) {
             Say("error timeout\n");
             TerminateProcess(process.hProcess, 0xDEAD);
             break;

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Regenerates docs/dialog.png: the usage dialog of the real KELBRANO.EXE under
+# Wine, cropped to the dialog. Builds the win32 preset first if needed.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$root/build/win32
+helper=$build/tests/e2e/e2e-helper.exe
+if [ ! -f "$build/KELBRANO.EXE" ] || [ ! -f "$helper" ]; then
+    (cd "$root" && cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null)
+fi
+
+. "$root/scripts/wine-session.sh"
+out=$(mktemp)
+trap 'wine_session_end; rm -f "$out"' EXIT
+wine_session_start
+
+# The helper starts the program with no file name, describes the dialog, keeps
+# it up for 4 s and then presses OK.
+printf 'run\tZ:%s\tC:\\\tKELBRANO\twait4000+ok\n' "${build//\//\\}\\KELBRANO.EXE" |
+    wine "$helper" >"$out" &
+helper_pid=$!
+for _ in $(seq 100); do
+    grep -q '^dialog' "$out" && break
+    sleep 0.1
+done
+rect=$(sed -n 's/^dialog .* rect=\([-0-9,]*\) .*/\1/p' "$out")
+[ -n "$rect" ] || { echo "no dialog appeared" >&2; exit 1; }
+IFS=, read -r left top right bottom <<<"$rect"
+sleep 1 # let it paint
+mkdir -p "$root/docs"
+import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$root/docs/dialog.png"
+wait "$helper_pid"
+echo "docs/dialog.png: $((right - left))x$((bottom - top)) dialog at $left,$top"
