@@ -10,6 +10,9 @@
 // One block must hold the whole file and its NUL in a 32-bit process.
 static const long long kTooLong = 0x80000000LL;
 static const size_t kChunk = 512;
+// The reads into the block stay at 512 bytes; a larger stream buffer makes
+// fewer, larger reads of the file beneath them.
+static const size_t kStreamBuffer = 64 * 1024;
 // Clipboard managers and remote-desktop agents hold the clipboard for a few
 // milliseconds at a time: about a second of tries before giving up.
 static const int kClipboardTries = 10;
@@ -76,6 +79,8 @@ int CopyFileToClipboard(const char *name)
     FILE *stream = fopen(name, "rb");
     if (!stream)
         error = kOpenFileFailed;
+    else
+        setvbuf(stream, nullptr, _IOFBF, kStreamBuffer);
 
     if (!error) {
         length = GetFileLength(stream);
