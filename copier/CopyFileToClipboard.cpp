@@ -12,7 +12,7 @@ static const long long kTooLong = 0x80000000LL;
 static const size_t kChunk = 512;
 // The reads into the block stay at 512 bytes; a larger stream buffer makes
 // fewer, larger reads of the file beneath them.
-static const size_t kStreamBuffer = 64 * 1024;
+static const size_t kStreamBuffer = 65536;
 // Clipboard managers and remote-desktop agents hold the clipboard for a few
 // milliseconds at a time: about a second of tries before giving up.
 static const int kClipboardTries = 10;
@@ -80,7 +80,7 @@ int CopyFileToClipboard(const char *name)
     if (!stream)
         error = kOpenFileFailed;
     else
-        setvbuf(stream, nullptr, _IOFBF, kStreamBuffer);
+        (void)setvbuf(stream, nullptr, _IOFBF, kStreamBuffer); // without it, only slower
 
     if (!error) {
         length = GetFileLength(stream);
