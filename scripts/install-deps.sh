@@ -10,6 +10,7 @@ have() { command -v "$1" >/dev/null 2>&1; }
 have i686-w64-mingw32-g++ || missing+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
 have cmake || missing+=(cmake)
 have g++ || missing+=(g++)
+have python3 || missing+=(python3)
 have Xvfb || missing+=(xvfb xauth)
 { have wine && dpkg -s wine32:i386 >/dev/null 2>&1; } || missing+=(wine wine32:i386)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
