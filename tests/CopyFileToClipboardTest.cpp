@@ -2,16 +2,12 @@
 // clipboard sequence, files too long or changing underneath. The failure of
 // each platform call is in FaultMatrixTest.cpp.
 #include "Fixture.h"
+#include "Texts.h"
 #include "copier/CopyFileToClipboard.h"
 
 #include <unistd.h>
 
 #include <random>
-
-using Calls = std::vector<std::string>;
-
-static const char M2[] = "Errore nell'ottenimento del puntatore globale.";
-static const char M3[] = "Errore nella lettura del file.";
 
 static std::string Bytes(size_t size, unsigned seed)
 {
@@ -89,7 +85,7 @@ TEST_F(Copy, RefusesAFileTooLongForOneBlockWithoutReadingIt)
         std::string name = WriteFile("huge.bin", "");
         ASSERT_EQ(0, truncate(name.c_str(), size));
         EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
-        ExpectFailure(M2);
+        ExpectFailure(expected::NoMemory);
         EXPECT_EQ(0u, g_win32.Count("GlobalAlloc"));
         EXPECT_TRUE(g_win32.reads.empty());
     }
@@ -109,7 +105,7 @@ TEST_F(Copy, AFileThatChangesAfterItWasMeasured)
 
     g_win32.onGlobalAlloc = [&] { ASSERT_EQ(0, truncate(name.c_str(), 30000)); };
     EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
-    ExpectFailure(M3);
+    ExpectFailure(expected::ReadFailed);
     EXPECT_EQ(0u, g_win32.Count("OpenClipboard"));
 
     ResetWin32Double();

@@ -1,15 +1,10 @@
 // The entry: from the command tail to the usage text, a refusal or a copy.
 #include "Fixture.h"
+#include "Texts.h"
 #include "copier/WinMain.h"
 #include "messages/MessageDialog.h"
 
-using Calls = std::vector<std::string>;
-
-static const char Usage[] =
-    "Indicare su linea di comando il nome del file di testo da copiare in clipboard.\r\n\r\n"
-    "Please specify on the command-line the name of the text file to be copied into clipboard.\r\n\r\n"
-    "Esempio/Example:\r\nKELBRANO TEXT.TXT";
-static const char M1[] = "Errore nell'apertura del file.\n\rError opening the file.";
+using namespace expected;
 
 class Entry : public ProgramTest {
 protected:
@@ -39,7 +34,7 @@ TEST_F(Entry, CopiesTheNamedFileWithOrWithoutEnclosingQuotes)
     }
     ResetWin32Double();
     EXPECT_EQ(1, Run(name + "\""));
-    EXPECT_EQ(Calls{M1}, g_win32.dialogs);
+    EXPECT_EQ(Calls{OpenFailed}, g_win32.dialogs);
 }
 
 TEST_F(Entry, RefusesANameTooLongForItsBufferRatherThanCuttingItShort)
@@ -60,7 +55,7 @@ TEST_F(Entry, RefusesANameTooLongForItsBufferRatherThanCuttingItShort)
 
     ResetWin32Double();
     EXPECT_EQ(1, Run(fits + "g"));
-    EXPECT_EQ(Calls{M1}, g_win32.dialogs);
+    EXPECT_EQ(Calls{OpenFailed}, g_win32.dialogs);
     EXPECT_EQ(0u, g_win32.Count("GlobalAlloc"));
     EXPECT_EQ(1, Run(std::string(5000, 'n')));
 }

@@ -4,6 +4,7 @@
 // over exactly once, the clipboard closed after each successful open, and no
 // clipboard call at all where the clipboard must stay as it was.
 #include "Fixture.h"
+#include "Texts.h"
 #include "copier/WinMain.h"
 #include "resources/resource.h"
 
@@ -11,17 +12,9 @@
 
 #include <random>
 
-using Calls = std::vector<std::string>;
+using namespace expected;
 
 namespace {
-const char OpenFailed[] = "Errore nell'apertura del file.\n\rError opening the file.";
-const char NoMemory[] = "Errore nell'ottenimento del puntatore globale.";
-const char ReadFailed[] = "Errore nella lettura del file.";
-const char ClipboardBusy[] = "Errore nell'apertura della clipboard.";
-const char EmptyFailed[] = "Errore nello svuotamento della clipboard.";
-const char SetFailed[] = "Errore nella scrittura della clipboard.";
-const std::string Home = "http://www.kelbrano.example/index.html";
-
 Calls operator+(Calls a, const Calls &b)
 {
     a.insert(a.end(), b.begin(), b.end());
@@ -42,7 +35,7 @@ const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
 const Calls Hand = {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"};
 const Calls Show = {"DialogBoxParamA 1"};
 const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
-const Calls DialogFailed = {"MessageBoxA Errore nella creazione del dialog. | VEZID | 16"};
+const Calls DialogFailed = {DialogFailedBox};
 
 struct Fault {
     std::string what;
@@ -99,9 +92,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         // The home page won't open: a further dialog says so; the exit code stays.
         {"ShellExecuteA", [&](std::string &name) { missing(name); noHomePage(); }, 1,
          Show + Calls{"ShellExecuteA - " + Home + " - - 5"} + Show,
-         {OpenFailed, "Errore: Documento '" + Home + "' non trovato.\r\n\r\nError: Document '" + Home +
-                          "' not found."},
-         0, false},
+         {OpenFailed, HomeNotFound}, 0, false},
     };
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,

@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+
+using Calls = std::vector<std::string>;
 
 class ProgramTest : public ::testing::Test {
 protected:

@@ -1,13 +1,12 @@
 // The message dialog's procedure, what follows each way of ending it, and
 // the reports of a home page that would not open.
 #include "Fixture.h"
+#include "Texts.h"
 #include "messages/MessageDialog.h"
 #include "messages/OpenDocument.h"
 #include "resources/resource.h"
 
-using Calls = std::vector<std::string>;
-
-static const std::string Home = "http://www.kelbrano.example/index.html";
+using expected::Home;
 static HWND const Dialog = reinterpret_cast<HWND>(0x1000);
 
 class Messages : public ProgramTest {};
@@ -70,7 +69,7 @@ TEST_F(Messages, WhatFollowsEachWayOfEndingTheDialog)
         {IDCANCEL, {}},
         {7, {}},
         {IDC_HOMEPAGE, {"ShellExecuteA - " + Home + " - - 5"}},
-        {-1, {"MessageBoxA Errore nella creazione del dialog. | VEZID | 16"}},
+        {-1, {expected::DialogFailedBox}},
     };
     for (const auto &row : rows) {
         ResetWin32Double();
@@ -84,8 +83,6 @@ TEST_F(Messages, WhatFollowsEachWayOfEndingTheDialog)
 
 TEST_F(Messages, AHomePageThatWouldNotOpenIsReportedInAFurtherDialog)
 {
-    const std::string notFound = "Errore: Documento '" + Home + "' non trovato.\r\n\r\nError: Document '" + Home +
-                                 "' not found.";
     const std::string noApplication =
         "Errore: su questo sistema non esiste alcuna applicazione in grado di aprire il documento '" + Home +
         "'.\r\n\r\nError: on this system there is no application that can open document '" + Home + "'.";
@@ -98,7 +95,7 @@ TEST_F(Messages, AHomePageThatWouldNotOpenIsReportedInAFurtherDialog)
         int result;
         std::string message;
     } rows[] = {
-        {33, 0, ""},       {1000, 0, ""},        {2, 2, notFound},   {3, 2, notFound}, {31, 2, noApplication},
+        {33, 0, ""},       {1000, 0, ""},        {2, 2, expected::HomeNotFound},   {3, 2, expected::HomeNotFound}, {31, 2, noApplication},
         {0, 2, failed(0)}, {1, 2, failed(1)},   {5, 2, failed(5)},  {32, 2, failed(32)}, {-5, 2, failed(-5)},
     };
     for (const auto &row : rows) {
