@@ -45,12 +45,12 @@ wine_session_start() {
     done
 }
 
-wine_session_end() {
-    wineserver -k >/dev/null 2>&1
+wine_session_end() { # safe under set -e: what is already gone is no failure
+    wineserver -k >/dev/null 2>&1 || true
     local pid
     for pid in ${WINESERVER_PID:-} ${XVFB_PID:-}; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     done
     WINESERVER_PID= XVFB_PID=
 }
