@@ -25,7 +25,7 @@ suite() {
 
 suite "unit tests" ctest --preset native --no-tests=error
 suite "executable and its resource" ctest --preset win32 -L exe --no-tests=error
-suite "end-to-end under Wine" ctest --preset win32 -L e2e --no-tests=error
+suite "end-to-end under Wine" ctest --preset win32 -L e2e --no-tests=error --verbose
 suite "reproducible build, size and imports" tests/reproducible/check.sh
 suite "fuzzing the command line" tests/fuzz/run.sh
 suite "static analysis and valgrind" scripts/static-analysis.sh
