@@ -14,16 +14,15 @@ exe=$root/build/win32/KELBRANO.EXE
 helper=$root/build/win32/tests/e2e/e2e-helper.exe
 
 desktop=${DISPLAY:-}
+work=$(mktemp -d)
 . "$root/scripts/wine-session.sh"
-trap wine_session_end EXIT
+trap 'wine_session_end; rm -rf "$work"' EXIT
 KELBRANO_DISPLAY=$desktop wine_session_start
 
 name=
 if [ $# -gt 0 ]; then
     name=$(winepath -w "$(realpath -m "$1")")
 fi
-work=$(mktemp -d)
-trap 'wine_session_end; rm -rf "$work"' EXIT
 
 # The helper reads tab-separated commands; %XX escapes keep odd bytes intact.
 escape() { python3 -c 'import re,sys; print(re.sub(r"[^ -$&-~]", lambda m: "%%%02x" % ord(m[0]), sys.argv[1]))' "$1"; }

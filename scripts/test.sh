@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds KELBRANO.EXE and the
-# native unit tests, then runs the unit tests and the end-to-end suite under
-# Wine. Exits non-zero when any suite fails or runs nothing.
+# native unit tests, then runs each suite below (unit tests, the executable's
+# resource, the end-to-end suite under Wine, the reproducible build, fuzzing,
+# static analysis). Exits non-zero when any suite fails or none ran.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
