@@ -1,20 +1,22 @@
 /* The command tail: everything after the program name and the blanks that
-   follow it, taken as one file name. */
+   follow it, taken as one file name. Only spaces, tabs and the ASCII double
+   quote count, so any other character, a fullwidth quote or half of a
+   surrogate pair included, is part of a name. */
 #include "CommandTail.h"
 
-static bool IsBlank(char c)
+template <typename Char> static bool IsBlank(Char c)
 {
     return c == ' ' || c == '\t';
 }
 
 /* Returns where the tail starts inside commandLine; copies nothing. */
-const char *GetCommandTail(const char *commandLine)
+template <typename Char> const Char *GetCommandTail(const Char *commandLine)
 {
-    const char *p = commandLine;
+    const Char *p = commandLine;
     while (IsBlank(*p))
         p++;
 
-    char end = ' ';
+    Char end = ' ';
     if (*p == '"') {
         end = '"';
         p++;
@@ -32,20 +34,21 @@ const char *GetCommandTail(const char *commandLine)
 
 /* Copies the tail into name, without the double quotes Explorer puts around a
    path holding a space (a quote can't be part of a Windows file name).
-   Returns 0, or 1 when the name does not fit: it is never cut short, since a
-   shortened name could be another file that exists. */
-int GetFileName(const char *tail, char *name, size_t size)
+   Returns 0, or 1 when the name does not fit (size counts characters, the
+   NUL included): it is never cut short, since a shortened name could be
+   another file that exists. */
+template <typename Char> int GetFileName(const Char *tail, Char *name, size_t size)
 {
-    const char *first = tail;
-    const char *last = tail;
+    const Char *first = tail;
+    const Char *last = tail;
     while (*last)
         last++;
 
     if (*tail == '"') {
-        const char *close = tail + 1;
+        const Char *close = tail + 1;
         while (*close && *close != '"')
             close++;
-        const char *rest = *close ? close + 1 : close;
+        const Char *rest = *close ? close + 1 : close;
         while (IsBlank(*rest))
             rest++;
         if (*close && !*rest) {
@@ -62,3 +65,8 @@ int GetFileName(const char *tail, char *name, size_t size)
     name[length] = '\0';
     return 0;
 }
+
+template const char *GetCommandTail(const char *);
+template const wchar_t *GetCommandTail(const wchar_t *);
+template int GetFileName(const char *, char *, size_t);
+template int GetFileName(const wchar_t *, wchar_t *, size_t);

@@ -1,10 +1,12 @@
-/* Finding the file name in the process's command line. */
+/* Finding the file name in the process's command line. One rule for both
+   widths of character: the UTF-16 command line the program runs on, and
+   8-bit lines where those are handier. */
 #ifndef KELBRANO_COMMANDTAIL_H
 #define KELBRANO_COMMANDTAIL_H
 
 #include <stddef.h>
 
-const char *GetCommandTail(const char *commandLine);
-int GetFileName(const char *tail, char *name, size_t size);
+template <typename Char> const Char *GetCommandTail(const Char *commandLine);
+template <typename Char> int GetFileName(const Char *tail, Char *name, size_t size);
 
 #endif

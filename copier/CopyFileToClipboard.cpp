@@ -13,8 +13,8 @@ static const size_t kChunk = 512;
 // The reads into the block stay at 512 bytes; a larger stream buffer makes
 // fewer, larger reads of the file beneath them.
 static const size_t kStreamBuffer = 65536;
-// Clipboard managers and remote-desktop agents hold the clipboard for a few
-// milliseconds at a time: about a second of tries before giving up.
+// Clipboard managers, pollers and remote-desktop agents hold the clipboard
+// for a few milliseconds at a time: about a second of tries before giving up.
 static const int kClipboardTries = 10;
 static const DWORD kClipboardPause = 100;
 
@@ -46,15 +46,12 @@ static const char *ReadWhole(FILE *stream, char *text, long long length)
     return error;
 }
 
-/* On success the clipboard owns the block. */
-static const char *HandToClipboard(HGLOBAL block)
+/* One try at the whole hand-over: open, empty, set, close. On success the
+   clipboard owns the block. */
+static const char *TryHandToClipboard(HGLOBAL block)
 {
     const char *error = nullptr;
     BOOL open = OpenClipboard(nullptr);
-    for (int tries = 1; !open && tries < kClipboardTries; tries++) {
-        Sleep(kClipboardPause);
-        open = OpenClipboard(nullptr);
-    }
     if (!open)
         error = kOpenClipboardFailed;
     if (!error && !EmptyClipboard())
@@ -66,9 +63,23 @@ static const char *HandToClipboard(HGLOBAL block)
     return error;
 }
 
+/* Another program may open the clipboard between our open and our empty or
+   set (a window-less open even succeeds while ours is open), so the whole
+   hand-over is tried again, not only the open. The block stays ours until a
+   set succeeds. */
+static const char *HandToClipboard(HGLOBAL block)
+{
+    const char *error = TryHandToClipboard(block);
+    for (int tries = 1; error && tries < kClipboardTries; tries++) {
+        Sleep(kClipboardPause);
+        error = TryHandToClipboard(block);
+    }
+    return error;
+}
+
 /* Returns 0 when the text went to the clipboard or the file was empty,
    1 when a failure was shown. */
-int CopyFileToClipboard(const char *name)
+int CopyFileToClipboard(const wchar_t *name)
 {
     const char *error = nullptr;
     HGLOBAL block = nullptr;
@@ -76,7 +87,7 @@ int CopyFileToClipboard(const char *name)
     long long length = 0;
 
     // Never closed: the runtime's exit closes it.
-    FILE *stream = fopen(name, "rb");
+    FILE *stream = _wfopen(name, L"rb");
     if (!stream)
         error = kOpenFileFailed;
     else

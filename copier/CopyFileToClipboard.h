@@ -5,6 +5,6 @@
 #include <stdio.h>
 
 long long GetFileLength(FILE *stream);
-int CopyFileToClipboard(const char *name);
+int CopyFileToClipboard(const wchar_t *name);
 
 #endif

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 TEST(CommandTail, StartsAfterTheProgramNameAndItsBlanks)
 {
@@ -32,12 +33,30 @@ TEST(CommandTail, StartsAfterTheProgramNameAndItsBlanks)
         {"KELBRANO a\"b\"c", "a\"b\"c"},
         {"KELBRANO\n notes.txt", "notes.txt"},
     };
-    for (const auto &row : rows) {
-        const char *tail = GetCommandTail(row.commandLine);
-        EXPECT_STREQ(row.tail, tail) << "command line: " << row.commandLine;
-        // The tail is the end of the command line itself, not a copy.
-        EXPECT_EQ(row.commandLine + strlen(row.commandLine) - strlen(row.tail), tail);
-    }
+    // The program runs on the UTF-16 command line: only ASCII blanks and
+    // quotes count there too; a fullwidth quote, an ideographic space and
+    // each half of a surrogate pair are name characters.
+    const struct {
+        const wchar_t *commandLine;
+        const wchar_t *tail;
+    } wideRows[] = {
+        {L"KELBRANO \u0142\u00f3d\u017a.txt", L"\u0142\u00f3d\u017a.txt"},
+        {L"\"C:\\Tools\\KELBRANO.EXE\" \uff02my notes.txt\uff02", L"\uff02my notes.txt\uff02"},
+        {L"KELBRANO\t\xd83d\xde00.txt ", L"\xd83d\xde00.txt "},
+        {L"KELBRANO\u3000notes.txt", L""},
+        {L"\uff02C:\\KELBRANO.EXE\uff02 notes.txt", L"notes.txt"},
+    };
+    auto check = [](const auto &table) {
+        for (const auto &row : table) {
+            auto tail = GetCommandTail(row.commandLine);
+            EXPECT_STREQ(row.tail, tail) << "command line: " << row.commandLine;
+            // The tail is the end of the command line itself, not a copy.
+            size_t skipped = std::basic_string_view(row.commandLine).size() - std::basic_string_view(row.tail).size();
+            EXPECT_EQ(row.commandLine + skipped, tail);
+        }
+    };
+    check(rows);
+    check(wideRows);
 }
 
 TEST(FileName, DropsOneEnclosingPairOfQuotesAndNothingElse)
@@ -65,6 +84,20 @@ TEST(FileName, DropsOneEnclosingPairOfQuotesAndNothingElse)
         ASSERT_EQ(0, GetFileName(row.tail, name, sizeof name)) << row.tail;
         EXPECT_STREQ(row.name, name) << "tail: " << row.tail;
     }
+    // Fullwidth quotes are name characters, never quotes.
+    const struct {
+        const wchar_t *tail;
+        const wchar_t *name;
+    } wideRows[] = {
+        {L"\"\u0142\u00f3d\u017a.txt\"", L"\u0142\u00f3d\u017a.txt"},
+        {L"\uff02my notes.txt\uff02", L"\uff02my notes.txt\uff02"},
+        {L"\"\uff02a\uff02\"", L"\uff02a\uff02"},
+    };
+    for (const auto &row : wideRows) {
+        wchar_t name[64];
+        ASSERT_EQ(0, GetFileName(row.tail, name, 64)) << row.tail;
+        EXPECT_STREQ(row.name, name) << "tail: " << row.tail;
+    }
 }
 
 TEST(FileName, NeverWritesPastTheBufferNorCutsTheNameShort)
@@ -88,4 +121,13 @@ TEST(FileName, NeverWritesPastTheBufferNorCutsTheNameShort)
     EXPECT_EQ(fits, name);
     quoted = "\"" + tooLong + "\"";
     EXPECT_EQ(1, GetFileName(quoted.c_str(), name, 17));
+
+    // A wide buffer counts UTF-16 units: a surrogate pair takes two.
+    std::wstring pairs;
+    for (int i = 0; i < 8; i++)
+        pairs += L"\xd83d\xde00";
+    wchar_t wide[17];
+    EXPECT_EQ(0, GetFileName(pairs.c_str(), wide, 17));
+    EXPECT_EQ(pairs, wide);
+    EXPECT_EQ(1, GetFileName(pairs.c_str(), wide, 16));
 }

@@ -58,7 +58,7 @@ TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
         std::string bytes = Bytes(row.size, static_cast<unsigned>(row.size));
         std::string name = WriteFile("file.txt", bytes);
 
-        EXPECT_EQ(0, CopyFileToClipboard(name.c_str())) << row.size;
+        EXPECT_EQ(0, CopyFileToClipboard(Wide(name).c_str())) << row.size;
 
         EXPECT_EQ(bytes + '\0', g_win32.clipboardText) << row.size;
         EXPECT_EQ(row.reads, g_win32.reads) << row.size;
@@ -72,7 +72,7 @@ TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
 
 TEST_F(Copy, LeavesTheClipboardAloneForAnEmptyFile)
 {
-    EXPECT_EQ(0, CopyFileToClipboard(WriteFile("empty.txt", "").c_str()));
+    EXPECT_EQ(0, CopyFileToClipboard(Wide(WriteFile("empty.txt", "")).c_str()));
     EXPECT_TRUE(g_win32.calls.empty());
 }
 
@@ -84,7 +84,7 @@ TEST_F(Copy, RefusesAFileTooLongForOneBlockWithoutReadingIt)
         ResetWin32Double();
         std::string name = WriteFile("huge.bin", "");
         ASSERT_EQ(0, truncate(name.c_str(), size));
-        EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
+        EXPECT_EQ(1, CopyFileToClipboard(Wide(name).c_str()));
         ExpectFailure(expected::NoMemory);
         EXPECT_EQ(0u, g_win32.Count("GlobalAlloc"));
         EXPECT_TRUE(g_win32.reads.empty());
@@ -94,7 +94,7 @@ TEST_F(Copy, RefusesAFileTooLongForOneBlockWithoutReadingIt)
     std::string name = WriteFile("big.bin", "");
     ASSERT_EQ(0, truncate(name.c_str(), 0x7FFFFFFF));
     g_win32.globalAllocFails = true;
-    EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
+    EXPECT_EQ(1, CopyFileToClipboard(Wide(name).c_str()));
     EXPECT_EQ(Calls{"GlobalAlloc 0 2147483648"}, Calls{g_win32.calls.front()});
 }
 
@@ -104,7 +104,7 @@ TEST_F(Copy, AFileThatChangesAfterItWasMeasured)
     std::string name = WriteFile("a.txt", Bytes(40000, 1));
 
     g_win32.onGlobalAlloc = [&] { ASSERT_EQ(0, truncate(name.c_str(), 30000)); };
-    EXPECT_EQ(1, CopyFileToClipboard(name.c_str()));
+    EXPECT_EQ(1, CopyFileToClipboard(Wide(name).c_str()));
     ExpectFailure(expected::ReadFailed);
     EXPECT_EQ(0u, g_win32.Count("OpenClipboard"));
 
@@ -112,6 +112,6 @@ TEST_F(Copy, AFileThatChangesAfterItWasMeasured)
     std::string bytes = Bytes(700, 2);
     WriteFile("a.txt", bytes);
     g_win32.onGlobalAlloc = [&] { std::ofstream(name, std::ios::app) << "more"; };
-    EXPECT_EQ(0, CopyFileToClipboard(name.c_str()));
+    EXPECT_EQ(0, CopyFileToClipboard(Wide(name).c_str()));
     EXPECT_EQ(bytes + '\0', g_win32.clipboardText);
 }

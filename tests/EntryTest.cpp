@@ -1,16 +1,17 @@
 // The entry: from the command tail to the usage text, a refusal or a copy.
 #include "Fixture.h"
 #include "Texts.h"
-#include "copier/WinMain.h"
+#include "copier/wWinMain.h"
 #include "messages/MessageDialog.h"
 
 using namespace expected;
 
 class Entry : public ProgramTest {
 protected:
-    int Run(std::string tail)
+    int Run(const std::string &tail)
     {
-        return WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &tail[0], SW_SHOWDEFAULT);
+        std::wstring wide = Wide(tail);
+        return wWinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &wide[0], SW_SHOWDEFAULT);
     }
 };
 
@@ -27,7 +28,9 @@ TEST_F(Entry, ShowsTheUsageWhenThereIsNoFileName)
 TEST_F(Entry, CopiesTheNamedFileWithOrWithoutEnclosingQuotes)
 {
     std::string name = WriteFile("my notes.txt", "hello");
-    for (std::string tail : {name, "\"" + name + "\"", "\"" + name + "\" \t"}) {
+    // Names no ANSI code page holds, fullwidth quotes included, are opened as they are.
+    std::string wide = WriteFile("\uff02\u0142\u00f3d\u017a \u043f\U0001f600\uff02.txt", "hello");
+    for (std::string tail : {name, "\"" + name + "\"", "\"" + name + "\" \t", wide, "\"" + wide + "\""}) {
         ResetWin32Double();
         EXPECT_EQ(0, Run(tail)) << tail;
         EXPECT_EQ(std::string("hello", 6), g_win32.clipboardText) << tail;

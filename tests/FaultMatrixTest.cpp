@@ -5,7 +5,7 @@
 // clipboard call at all where the clipboard must stay as it was.
 #include "Fixture.h"
 #include "Texts.h"
-#include "copier/WinMain.h"
+#include "copier/wWinMain.h"
 #include "resources/resource.h"
 
 #include <unistd.h>
@@ -80,10 +80,6 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
          {NoMemory}, 0, false},
         {"GlobalLock", script([] { g_win32.globalLockFails = true; }), 1,
          Calls{"GlobalAlloc 0 1301", "GlobalLock"} + FreeAndShow, {NoMemory}, 0, false},
-        {"EmptyClipboard", script([] { g_win32.emptyClipboardFails = true; }), 1,
-         Take + Calls{"OpenClipboard", "EmptyClipboard", "CloseClipboard"} + FreeAndShow, {EmptyFailed}, 3, false},
-        {"SetClipboardData", script([] { g_win32.setClipboardDataFails = true; }), 1, Take + Hand + FreeAndShow,
-         {SetFailed}, 3, false},
         // The dialog can't be made: the fallback box says so; the exit code stays.
         {"DialogBoxParamA for a failure", [&](std::string &name) { missing(name); noDialog(); }, 1,
          Show + DialogFailed, {}, 0, false},
@@ -97,16 +93,31 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
                         Take + FreeAndShow, {ReadFailed}, read, false});
-    // Ten tries, 100 ms apart; more refusals than that change nothing.
-    const Calls retry = {"OpenClipboard", "Sleep 100"};
-    for (int refusals = 1; refusals <= 11; refusals++) {
-        std::string what = "OpenClipboard refused " + std::to_string(refusals) + " times";
-        auto inject = script([refusals] { g_win32.openClipboardRefusals = refusals; });
-        if (refusals < 10)
-            rows.push_back({what, inject, 0, Take + Times(refusals, retry) + Hand, {}, 3, true});
-        else
-            rows.push_back({what, inject, 1, Take + Times(9, retry) + Calls{"OpenClipboard"} + FreeAndShow,
-                            {ClipboardBusy}, 3, false});
+    // The whole hand-over is tried ten times, 100 ms apart: a refusal at any
+    // step closes the clipboard before the next try. More refusals than tries
+    // show the last one's message, with the block freed once.
+    const struct {
+        std::string call;
+        int Win32Double::*refusals;
+        Calls refusedTry; // up to the refusal, and the clipboard closed after it
+        const char *message;
+    } steps[] = {
+        {"OpenClipboard", &Win32Double::openClipboardRefusals, {"OpenClipboard"}, ClipboardBusy},
+        {"EmptyClipboard", &Win32Double::emptyClipboardRefusals, {"OpenClipboard", "EmptyClipboard", "CloseClipboard"},
+         EmptyFailed},
+        {"SetClipboardData", &Win32Double::setClipboardDataRefusals, Hand, SetFailed},
+    };
+    for (const auto &step : steps) {
+        const Calls retry = step.refusedTry + Calls{"Sleep 100"};
+        for (int refusals = 1; refusals <= 11; refusals++) {
+            std::string what = step.call + " refused " + std::to_string(refusals) + " times";
+            auto inject = script([member = step.refusals, refusals] { g_win32.*member = refusals; });
+            if (refusals < 10)
+                rows.push_back({what, inject, 0, Take + Times(refusals, retry) + Hand, {}, 3, true});
+            else
+                rows.push_back({what, inject, 1, Take + Times(9, retry) + step.refusedTry + FreeAndShow,
+                                {step.message}, 3, false});
+        }
     }
 
     for (const Fault &row : rows) {
@@ -114,8 +125,9 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         ResetWin32Double();
         std::string name = WriteFile("a.txt", bytes);
         row.inject(name);
+        std::wstring tail = Wide(name);
 
-        EXPECT_EQ(row.exitCode, WinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &name[0], SW_SHOWDEFAULT));
+        EXPECT_EQ(row.exitCode, wWinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &tail[0], SW_SHOWDEFAULT));
         EXPECT_EQ(row.calls, g_win32.calls);
         EXPECT_EQ(row.dialogs, g_win32.dialogs);
         EXPECT_EQ(std::vector<size_t>(Reads.begin(), Reads.begin() + static_cast<long>(row.reads)), g_win32.reads);

@@ -7,12 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 using Calls = std::vector<std::string>;
+
+// A file name as the program takes it, in wide characters; the double's
+// _wfopen turns it back into the UTF-8 of Linux file names.
+inline std::wstring Wide(const std::string &name)
+{
+    std::wstring wide(name.size(), L'\0');
+    size_t length = mbstowcs(&wide[0], name.c_str(), wide.size());
+    EXPECT_NE(static_cast<size_t>(-1), length) << name;
+    wide.resize(length == static_cast<size_t>(-1) ? 0 : length);
+    return wide;
+}
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -21,6 +34,7 @@ protected:
     void SetUp() override
     {
         ResetWin32Double();
+        ASSERT_NE(nullptr, setlocale(LC_CTYPE, "C.UTF-8")); // names are UTF-8 both ways
         char pattern[] = "/tmp/kelbrano-test-XXXXXX";
         ASSERT_NE(nullptr, mkdtemp(pattern));
         folder = pattern;

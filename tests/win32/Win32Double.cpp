@@ -61,6 +61,17 @@ extern "C" size_t __wrap_fread(void *buffer, size_t size, size_t count, FILE *st
     return __real_fread(buffer, size, count, stream);
 }
 
+FILE *_wfopen(const wchar_t *name, const wchar_t *mode)
+{
+    // In the tests' UTF-8 locale, as Linux file names are.
+    char narrowName[4096];
+    char narrowMode[8];
+    if (wcstombs(narrowName, name, sizeof narrowName) >= sizeof narrowName ||
+        wcstombs(narrowMode, mode, sizeof narrowMode) >= sizeof narrowMode)
+        return nullptr;
+    return fopen(narrowName, narrowMode);
+}
+
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
 {
     Log("GlobalAlloc " + std::to_string(flags) + " " + std::to_string(bytes));
@@ -127,8 +138,10 @@ BOOL EmptyClipboard()
     Log("EmptyClipboard");
     if (!g_win32.clipboardOpen)
         g_win32.faults++;
-    if (g_win32.emptyClipboardFails)
+    if (g_win32.emptyClipboardRefusals > 0) {
+        g_win32.emptyClipboardRefusals--;
         return FALSE;
+    }
     ReleaseClipboardBlock();
     return TRUE;
 }
@@ -138,8 +151,10 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
     Log("SetClipboardData " + std::to_string(format));
     if (!g_win32.clipboardOpen || !liveBlocks.count(data))
         g_win32.faults++;
-    if (g_win32.setClipboardDataFails)
+    if (g_win32.setClipboardDataRefusals > 0) {
+        g_win32.setClipboardDataRefusals--;
         return nullptr;
+    }
     ReleaseClipboardBlock();
     clipboardBlock = data;
     g_win32.clipboardHasText = true;

@@ -16,8 +16,8 @@ struct Win32Double {
     bool globalAllocFails = false;
     bool globalLockFails = false;
     int openClipboardRefusals = 0; // this many OpenClipboard calls fail first
-    bool emptyClipboardFails = false;
-    bool setClipboardDataFails = false;
+    int emptyClipboardRefusals = 0;    // and EmptyClipboard calls
+    int setClipboardDataRefusals = 0;  // and SetClipboardData calls
     std::deque<INT_PTR> dialogResults; // DialogBoxParamA, then IDOK when empty
     INT_PTR shellResult = 42;
     RECT dialogRect = {10, 20, 110, 70};

@@ -5,6 +5,7 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 #define WINAPI
 #define CALLBACK
@@ -20,6 +21,7 @@ typedef UINT_PTR WPARAM;
 typedef INT_PTR LPARAM;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
+typedef wchar_t *LPWSTR;
 typedef void *HANDLE;
 typedef void *HGLOBAL;
 typedef struct HWND__ *HWND;
@@ -70,5 +72,8 @@ int GetSystemMetrics(int index);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int wsprintfA(LPSTR buffer, LPCSTR format, ...);
+
+// The C runtime's wide open, which Windows has and Linux doesn't.
+FILE *_wfopen(const wchar_t *name, const wchar_t *mode);
 
 #endif

@@ -5,19 +5,19 @@
 #include "CommandTail.h"
 #include "CopierTexts.h"
 #include "CopyFileToClipboard.h"
-#include "WinMain.h"
+#include "wWinMain.h"
 #include "../messages/MessageDialog.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR tail, int)
 {
     g_instance = instance;
 
-    char name[1024];
-    name[0] = '\0';
+    wchar_t name[1024];
+    name[0] = L'\0';
     const char *message = nullptr;
-    if (GetFileName(tail, name, sizeof name) != 0)
+    if (GetFileName(tail, name, sizeof name / sizeof name[0]) != 0)
         message = kOpenFileFailed;
-    else if (name[0] == '\0')
+    else if (name[0] == L'\0')
         message = kUsageText;
 
     if (message) {
