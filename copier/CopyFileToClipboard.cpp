@@ -14,9 +14,11 @@ static const size_t kChunk = 512;
 // fewer, larger reads of the file beneath them.
 static const size_t kStreamBuffer = 65536;
 // Clipboard managers, pollers and remote-desktop agents hold the clipboard
-// for a few milliseconds at a time: about a second of tries before giving up.
-static const int kClipboardTries = 10;
-static const DWORD kClipboardPause = 100;
+// for a few milliseconds at a time: about a second of tries before giving up,
+// close together, since a program that opens the clipboard every millisecond
+// can spoil several tries in a row.
+static const int kClipboardTries = 50;
+static const DWORD kClipboardPause = 20;
 
 /* The stream's length in bytes, or -1 when it can't be told; the position
    is left where it was. Positions are 64-bit: a 32-bit tell wraps at 4 GiB. */

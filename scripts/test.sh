@@ -9,6 +9,12 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
 cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
 cmake --preset native >/dev/null && cmake --build --preset native -j2 || exit 1
+. scripts/wine-session.sh # only to learn which build Wine can run here
+if [ "$KELBRANO_WINE_BITS" = 64 ]; then
+    echo "This machine can't run 32-bit x86 programs: the end-to-end suite runs the 64-bit build" \
+        "of the same sources under 64-bit Wine."
+    cmake --preset win64 >/dev/null && cmake --build --preset win64 || exit 1
+fi
 
 passed=0
 failed=0
@@ -26,7 +32,8 @@ suite() {
 
 suite "unit tests" ctest --preset native --no-tests=error
 suite "executable and its resource" ctest --preset win32 -L exe --no-tests=error
-suite "end-to-end under Wine" ctest --preset win32 -L e2e --no-tests=error --verbose
+suite "end-to-end under Wine ($KELBRANO_WINE_BITS-bit build)" \
+    ctest --preset "win$KELBRANO_WINE_BITS" -L e2e --no-tests=error --verbose
 suite "reproducible build, size and imports" tests/reproducible/check.sh
 suite "fuzzing the command line" tests/fuzz/run.sh
 suite "static analysis and valgrind" scripts/static-analysis.sh

@@ -4,9 +4,29 @@
 #   . scripts/wine-session.sh && wine_session_start && wine "$exe" ...
 
 KELBRANO_ROOT=${KELBRANO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
-export WINEPREFIX=${WINEPREFIX:-$KELBRANO_ROOT/build/wineprefix}
 export WINEDEBUG=-all
-export WINEARCH=win32
+# Some kernels (some virtual machines) can't run 32-bit x86 programs, Wine's
+# 32-bit loader included. There the session uses Wine's 64-bit loader in a
+# 64-bit prefix, where only the 64-bit build of the same sources runs:
+# KELBRANO_WINE_BITS tells the scripts which build to run.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    export KELBRANO_WINE_BITS=32
+    export WINEPREFIX=${WINEPREFIX:-$KELBRANO_ROOT/build/wineprefix}
+    export WINEARCH=win32
+else
+    export KELBRANO_WINE_BITS=64
+    export WINEPREFIX=${WINEPREFIX:-$KELBRANO_ROOT/build/wineprefix64}
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    # Debian's wine, wineboot and winepath start the 32-bit loader whenever
+    # it is installed, runnable or not.
+    mkdir -p "$KELBRANO_ROOT/build/wine64-bin"
+    for tool in wine wineboot winepath; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 %s"$@"\n' "$([ $tool = wine ] || echo "$tool ")" \
+            >"$KELBRANO_ROOT/build/wine64-bin/$tool"
+    done
+    chmod +x "$KELBRANO_ROOT"/build/wine64-bin/*
+    export PATH=$KELBRANO_ROOT/build/wine64-bin:$PATH
+fi
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 wine_session_start() {

@@ -93,7 +93,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
                         Take + FreeAndShow, {ReadFailed}, read, false});
-    // The whole hand-over is tried ten times, 100 ms apart: a refusal at any
+    // The whole hand-over is tried fifty times, 20 ms apart: a refusal at any
     // step closes the clipboard before the next try. More refusals than tries
     // show the last one's message, with the block freed once.
     const struct {
@@ -108,14 +108,14 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         {"SetClipboardData", &Win32Double::setClipboardDataRefusals, Hand, SetFailed},
     };
     for (const auto &step : steps) {
-        const Calls retry = step.refusedTry + Calls{"Sleep 100"};
-        for (int refusals = 1; refusals <= 11; refusals++) {
+        const Calls retry = step.refusedTry + Calls{"Sleep 20"};
+        for (int refusals : {1, 2, 49, 50, 51}) {
             std::string what = step.call + " refused " + std::to_string(refusals) + " times";
             auto inject = script([member = step.refusals, refusals] { g_win32.*member = refusals; });
-            if (refusals < 10)
+            if (refusals < 50)
                 rows.push_back({what, inject, 0, Take + Times(refusals, retry) + Hand, {}, 3, true});
             else
-                rows.push_back({what, inject, 1, Take + Times(9, retry) + step.refusedTry + FreeAndShow,
+                rows.push_back({what, inject, 1, Take + Times(49, retry) + step.refusedTry + FreeAndShow,
                                 {step.message}, 3, false});
         }
     }

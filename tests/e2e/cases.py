@@ -30,6 +30,7 @@ CONTROLS = [(1, 'button', b'OK', 0x50010001), (110, 'button', HOME, 0x50010000),
             (101, 'static', None, 0x50020000), (102, 'edit', None, 0x50A10804)]
 WS_BORDER, WS_EX_CLIENTEDGE = 0x00800000, 0x00000200
 count = {True: 0, False: 0}
+BUSY = 100  # copies for each load on the clipboard
 
 
 def win(path):
@@ -58,6 +59,7 @@ class Run:
     """One start of the program: its exit code, time, dialogs and the clipboard after it."""
     def __init__(self):
         self.code, self.ms, self.dialogs, self.errors, self.block = None, None, [], [], None
+        self.also = []  # the exit codes of copies started beside it
 
     def exit(self, want):
         return [] if self.code == want else ['exit %s, expected %d' % (
@@ -88,13 +90,14 @@ def attempts(specs, prefix=None, sentinel=True):
     for i, (line, actions, cwd, before) in enumerate(specs):
         script += ([('put', SENTINEL)] if sentinel else []) + list(before)
         script += [('run', win(EXE), win(cwd), line, actions), ('save', win('%s/clip/%d' % (WORK, i)))]
-    text = ''.join('\t'.join(re.sub(r'[^ -$&-~]', lambda m: '%%%02x' % ord(m[0]),
-                                    f.decode('latin-1') if isinstance(f, bytes) else f)
-                             for f in step) + '\n' for step in script)
+    # Texts go as UTF-8, clipboard bytes as they are; %XX escapes keep both intact.
+    text = b''.join(b'\t'.join(re.sub(rb'[^ -$&-~]', lambda m: b'%%%02x' % m[0][0],
+                                      f if isinstance(f, bytes) else f.encode())
+                                for f in step) + b'\n' for step in script)
     env = dict(os.environ, WINEPREFIX=prefix) if prefix else None
     shutil.rmtree(WORK + '/clip', ignore_errors=True)
     os.makedirs(WORK + '/clip')
-    out = subprocess.run(['wine', HELPER], input=text.encode('latin-1'), stdout=subprocess.PIPE,
+    out = subprocess.run(['wine', HELPER], input=text, stdout=subprocess.PIPE,
                          cwd=WORK, env=env, timeout=600).stdout.decode('latin-1')
     runs, run = [], Run()
     for line in out.splitlines():
@@ -105,6 +108,8 @@ def attempts(specs, prefix=None, sentinel=True):
             run.dialogs.append(dict(parse_fields(rest), controls=[]))
         elif word == 'control':
             run.dialogs[-1]['controls'].append(dict(parse_fields(rest), id=int(rest.split()[0])))
+        elif word == 'also':
+            run.also.append(int(rest, 16))
         elif word == 'exit':
             run.code, run.ms = int(rest.split()[0], 16), parse_fields(rest)['ms']
         elif word == 'clip':
@@ -272,6 +277,47 @@ def test_home_page():
         shutil.rmtree(prefix, ignore_errors=True)
 
 
+def test_wide_names():
+    # Each beside the file its name would turn into through the ANSI code page's best fit.
+    names = ['\u0142\u00f3d\u017a.txt', '\u043f\u0440\u0438\u0432\u0435\u0442.txt', '\u4e2d\u6587.txt',
+             '\U0001f600.txt', '\uff02my notes.txt\uff02', '\uff4e\uff4f\uff54\uff45\uff53.txt']
+    for fit in ['l\u00f3dz.txt', 'notes.txt', 'my notes.txt']:
+        put('wide/' + fit, b'the best-fit look-alike: a copy of this is wrong')
+    files = [put('wide/' + name, content(300)) for name in names]
+    lines = ['KELBRANO ' + name for name in names] + ['KELBRANO "%s"' % names[0]]
+    runs = attempts([(line, 'ok', WORK + '/wide', ()) for line in lines])
+    for line, data, run in zip(lines, files + files[:1], runs):
+        report('command line %r' % line, copied(run, data))
+    # Only the look-alike exists: the name is not found.
+    put('wide/zle.txt', b'the best-fit look-alike')
+    put('a/b.txt', b'the best-fit look-alike')
+    for line in ['KELBRANO wide\\\u017ale.txt', 'KELBRANO a\uff3cb.txt', 'KELBRANO wide\\\uff0e\uff0e\uff3cnotes.txt',
+                 'KELBRANO \uff4e\uff55\uff4c', 'KELBRANO \u4e2d\u6587-missing.txt']:
+        report('command line %r: not found' % line, refused(attempt(line), M1))
+
+
+def test_busy_clipboard():
+    files = [put('busy/%03d.txt' % i, rng.randbytes(rng.randint(1, 4000)) + b'%03d' % i)
+             for i in range(BUSY)]
+    for ms in [20, 5, 1]:
+        runs = attempts([('KELBRANO %03d.txt' % i, 'ok', WORK + '/busy', [('poll', str(ms))])
+                         for i in range(BUSY)])
+        bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs)) for p in copied(r, d)]
+        report('%d copies while another program opens the clipboard every %d ms' % (BUSY, ms),
+               bad[:5] + ['...'] * (len(bad) > 5))
+    program = win(EXE)
+    runs = attempts([('KELBRANO %03d.txt' % i, 'ok', WORK + '/busy',
+                      [('start', program, win(WORK + '/busy'), 'KELBRANO %03d.txt' % (i + 1))])
+                     for i in range(0, BUSY, 2)])
+    bad = []
+    for i, run in zip(range(0, BUSY, 2), runs):
+        either = [files[i] + b'\0', files[i + 1] + b'\0']
+        bad += ['pair %d: %s' % (i, p) for p in run.errors + run.exit(0) + (
+            ['the other exit %s' % run.also] if run.also != [0] else []) + (
+            ['clipboard %s, expected either copy' % show(run.block)] if run.block not in either else [])]
+    report('%d pairs of copies started together' % (BUSY // 2), bad[:5] + ['...'] * (len(bad) > 5))
+
+
 def test_many_copies():
     files = [put('many/%03d.txt' % i, rng.randbytes(rng.randint(1, 4000)) + b'%03d' % i)
              for i in range(200)]
@@ -290,6 +336,8 @@ def main():
     test_failures(copy_ms)
     test_dialog()
     test_home_page()
+    test_wide_names()
+    test_busy_clipboard()
     test_many_copies()
     print('%d passed, %d failed' % (count[True], count[False]))
     return 1 if count[False] or not count[True] else 0

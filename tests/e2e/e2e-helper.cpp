@@ -8,12 +8,17 @@
      hold MS                   hold the clipboard open (with a window of our own)
                                for MS ms, or until the next run ends
      lock FILE                 open FILE with no sharing until the helper ends
+     poll MS                   open and close the clipboard with no window every
+                               MS ms, from another thread, until the next run ends
+     start EXE DIR CMD         start EXE as run does, without waiting: the next
+                               run waits for it too and prints "also CODE"
      run EXE DIR CMD ACTIONS   start EXE in DIR with exactly CMD as its command
                                line; for each dialog it shows, describe it and do
                                the next comma-separated action (default ok), made
                                of '+'-joined steps: ok, home, esc, enter, tab,
                                close, waitMS; then print its exit code in hex
 
+   EXE, DIR and CMD are UTF-8 and reach the program as UTF-16, exactly.
    Texts are printed as hex, so the driver compares them byte for byte. */
 #include <windows.h>
 #include <stdio.h>
@@ -25,6 +30,9 @@
 static HWND g_window;       // a message-only window to open the clipboard with
 static DWORD g_holdUntil;   // tick count at which a held clipboard is let go
 static bool g_holding;
+static HANDLE g_poller;     // the thread of a poll command
+static volatile LONG g_pollMs;
+static std::vector<HANDLE> g_started; // processes of start commands
 
 static void Say(const char *format, ...)
 {
@@ -110,6 +118,63 @@ static void Lock(const std::string &file)
 {
     HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     Say(h == INVALID_HANDLE_VALUE ? "error cannot-lock\n" : "locked\n"); // left open on purpose
+}
+
+static DWORD WINAPI Poll(void *)
+{
+    while (LONG ms = g_pollMs) {
+        if (OpenClipboard(nullptr))
+            CloseClipboard();
+        Sleep(static_cast<DWORD>(ms));
+    }
+    return 0;
+}
+
+static void StartPolling(DWORD ms)
+{
+    g_pollMs = static_cast<LONG>(ms ? ms : 1);
+    g_poller = CreateThread(nullptr, 0, Poll, nullptr, 0, nullptr);
+}
+
+static void StopPolling()
+{
+    if (g_poller) {
+        g_pollMs = 0;
+        WaitForSingleObject(g_poller, INFINITE);
+        CloseHandle(g_poller);
+        g_poller = nullptr;
+    }
+}
+
+static std::wstring Wide(const std::string &utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0],
+                                static_cast<int>(wide.size()));
+    wide.resize(static_cast<size_t>(n));
+    return wide;
+}
+
+static bool Start(const std::string &exe, const std::string &dir, const std::string &command,
+                  PROCESS_INFORMATION *process)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    std::wstring line = Wide(command);
+    if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                       Wide(dir).c_str(), &startup, process))
+        return true;
+    Say("error cannot-start %lu\n", GetLastError());
+    return false;
+}
+
+static void StartOnly(const std::string &exe, const std::string &dir, const std::string &command)
+{
+    PROCESS_INFORMATION process;
+    if (Start(exe, dir, command, &process)) {
+        CloseHandle(process.hThread);
+        g_started.push_back(process.hProcess);
+    }
 }
 
 struct Search {
@@ -198,27 +263,23 @@ static void Act(HWND dialog, const std::string &action)
     }
 }
 
-static void Run(const std::string &exe, const std::string &dir, std::string command,
+static void Run(const std::string &exe, const std::string &dir, const std::string &command,
                 const std::string &actions)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     DWORD start = GetTickCount();
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.c_str(), &startup, &process)) {
-        Say("error cannot-start %lu\n", GetLastError());
+    if (!Start(exe, dir, command, &process)) {
         ReleaseClipboard(true);
+        StopPolling();
         return;
     }
     int dialogs = 0;
     size_t next = 0;
     HWND last = nullptr;
-    while (WaitForSingleObject(process.hProcess, 5) == WAIT_TIMEOUT) {
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 5, QS_ALLINPUT) != WAIT_OBJECT_0) {
         // Our window may own the clipboard: the program's EmptyClipboard sends
-        // it WM_DESTROYCLIPBOARD and waits for an answer.
+        // it WM_DESTROYCLIPBOARD and waits for the answer, at once, as from
+        // any program that is waiting for input.
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
@@ -248,6 +309,17 @@ static void Run(const std::string &exe, const std::string &dir, std::string comm
         Act(last, action);
     }
     ReleaseClipboard(true);
+    for (HANDLE other : g_started) {
+        DWORD code = 0xDEAD;
+        if (WaitForSingleObject(other, 20000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(other, &code);
+        else
+            TerminateProcess(other, code);
+        Say("also 0x%08lx\n", static_cast<unsigned long>(code));
+        CloseHandle(other);
+    }
+    g_started.clear();
+    StopPolling();
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     Say("exit 0x%08lx ms=%lu dialogs=%d\n", static_cast<unsigned long>(code),
@@ -293,6 +365,10 @@ int main()
             Hold(static_cast<DWORD>(atol(f[1].c_str())));
         else if (f[0] == "lock" && f.size() == 2)
             Lock(f[1]);
+        else if (f[0] == "poll" && f.size() == 2)
+            StartPolling(static_cast<DWORD>(atol(f[1].c_str())));
+        else if (f[0] == "start" && f.size() == 4)
+            StartOnly(f[1], f[2], f[3]);
         else if (f[0] == "run" && f.size() == 5)
             Run(f[1], f[2], f[3], f[4]);
         else if (!f[0].empty())
