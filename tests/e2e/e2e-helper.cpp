@@ -22,9 +22,11 @@
 #include <string>
 #include <vector>
 
+// clang-format off
 static HWND g_window;       // a message-only window to open the clipboard with
 static DWORD g_holdUntil;   // tick count at which a held clipboard is let go
 static bool g_holding;
+// clang-format on
 
 static void Say(const char *format, ...)
 {
@@ -207,12 +209,14 @@ static void Run(const std::string &exe, const std::string &dir, std::string comm
     DWORD start = GetTickCount();
     std::vector<char> line(command.begin(), command.end());
     line.push_back('\0');
+    // clang-format off
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         dir.c_str(), &startup, &process)) {
         Say("error cannot-start %lu\n", GetLastError());
         ReleaseClipboard(true);
         return;
     }
+    // clang-format on
     int dialogs = 0;
     size_t next = 0;
     HWND last = nullptr;
