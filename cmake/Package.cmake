@@ -6,6 +6,13 @@ install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
 install(FILES LICENSE DESTINATION . COMPONENT 3-licence)
 
+# The dialog's banner names the version as well; the two must agree.
+file(STRINGS ${PROJECT_SOURCE_DIR}/messages/MessagesTexts.cpp banner REGEX "KELBRANO\\.EXE v\\.")
+if(NOT banner MATCHES "v\\.${PROJECT_VERSION_MAJOR}\\.${PROJECT_VERSION_MINOR}\\\\n")
+    message(FATAL_ERROR "The banner in messages/MessagesTexts.cpp (${banner}) does not name version "
+                        "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR} of project() in CMakeLists.txt")
+endif()
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win32)
 set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY OFF)
