@@ -89,7 +89,9 @@ int main(int argc, char **argv)
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
     const char *clipboard = !check ? "-" : ClipboardHolds(argv[1]) ? "same" : "differs";
+    // clang-format off
     printf("%.3f %lu %lu %lu %s\n", 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
            static_cast<unsigned long>(peakWorkingSet), static_cast<unsigned long>(peakPrivate), exitCode, clipboard);
+    // clang-format on
     return 0;
 }

@@ -4,13 +4,15 @@
    surrogate pair included, is part of a name. */
 #include "CommandTail.h"
 
-template <typename Char> static bool IsBlank(Char c)
+template <typename Char>
+static bool IsBlank(Char c)
 {
     return c == ' ' || c == '\t';
 }
 
 /* Returns where the tail starts inside commandLine; copies nothing. */
-template <typename Char> const Char *GetCommandTail(const Char *commandLine)
+template <typename Char>
+const Char *GetCommandTail(const Char *commandLine)
 {
     const Char *p = commandLine;
     while (IsBlank(*p))
@@ -37,7 +39,8 @@ template <typename Char> const Char *GetCommandTail(const Char *commandLine)
    Returns 0, or 1 when the name does not fit (size counts characters, the
    NUL included): it is never cut short, since a shortened name could be
    another file that exists. */
-template <typename Char> int GetFileName(const Char *tail, Char *name, size_t size)
+template <typename Char>
+int GetFileName(const Char *tail, Char *name, size_t size)
 {
     const Char *first = tail;
     const Char *last = tail;

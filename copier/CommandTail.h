@@ -6,7 +6,9 @@
 
 #include <stddef.h>
 
-template <typename Char> const Char *GetCommandTail(const Char *commandLine);
-template <typename Char> int GetFileName(const Char *tail, Char *name, size_t size);
+template <typename Char>
+const Char *GetCommandTail(const Char *commandLine);
+template <typename Char>
+int GetFileName(const Char *tail, Char *name, size_t size);
 
 #endif

@@ -49,8 +49,10 @@ INT_PTR CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam, LPA
 void ShowMessageDialog(const char *text)
 {
     nesting++;
+    // clang-format off
     INT_PTR result = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_MESSAGE), nullptr,
                                      MessageDialogProc, reinterpret_cast<LPARAM>(text));
+    // clang-format on
     if (result == -1)
         MessageBoxA(nullptr, kDialogFailed, kDialogFailedCaption, MB_OK | MB_ICONERROR);
     else if (result == IDC_HOMEPAGE && nesting < kMaxNesting)

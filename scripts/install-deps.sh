@@ -2,7 +2,7 @@
 # Installs what building and testing need on Debian, only when something is
 # missing: the mingw-w64 cross compiler, Wine (32-bit), Xvfb, CMake, GoogleTest,
 # and for tests/fuzz/run.sh and scripts/static-analysis.sh: clang 14 with its
-# libFuzzer runtime, clang-tidy, cppcheck and valgrind.
+# libFuzzer runtime, clang-tidy, clang-format, cppcheck and valgrind.
 set -euo pipefail
 
 missing=()
@@ -20,6 +20,7 @@ have clang++-14 || missing+=(clang-14)
 compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
     missing+=(libclang-rt-14-dev)
 have clang-tidy-14 || missing+=(clang-tidy-14)
+have clang-format-14 || missing+=(clang-format-14)
 have cppcheck || missing+=(cppcheck)
 have valgrind || missing+=(valgrind)
 for extra in ${KELBRANO_EXTRA_PACKAGES:-}; do

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Checks the program's code (copier/, messages/; not the tests) with tools
-# that don't need Windows, and runs the unit tests once under valgrind:
+# that don't need Windows, the layout of every C++ file, and runs the unit
+# tests once under valgrind:
+#   clang-format      every C++ file of the program, its tests and benchmarks
+#                     laid out as .clang-format says (--dry-run, changes nothing)
 #   cppcheck          with the Win32 test double's headers, taken as 64-bit
 #                     Linux and as 32-bit Windows
 #   clang-tidy        with .clang-tidy, on the native build's compile commands
@@ -31,6 +34,15 @@ step() {
         failed=1
     fi
 }
+
+# Every C++ file: the program, its resource header, the tests, the benchmarks.
+# The few hand-laid tables and line breaks are fenced with clang-format off/on.
+cpp_files() {
+    find copier messages tests -name '*.cpp' -o -name '*.h'
+    ls resources/*.h bench/*.cpp
+}
+layout() { cpp_files | sort | xargs -d '\n' clang-format-14 --dry-run --Werror; }
+step "clang-format" layout
 
 # The program's own sources as a compile database lists them.
 sources() { sed -n 's/^ *"file": "\(.*\/\(copier\|messages\)\/[^"]*\.cpp\)",*$/\1/p' "$1/compile_commands.json"; }

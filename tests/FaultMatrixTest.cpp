@@ -68,6 +68,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         g_win32.shellResult = ERROR_FILE_NOT_FOUND;
     };
 
+    // clang-format off
     std::vector<Fault> rows = {
         // (Not a folder: Linux opens one for reading, where Windows doesn't.)
         {"fopen: no such file", missing, 1, Show, {OpenFailed}, 0, false},
@@ -119,6 +120,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
                                 {step.message}, 3, false});
         }
     }
+    // clang-format on
 
     for (const Fault &row : rows) {
         SCOPED_TRACE(row.what);

@@ -95,8 +95,10 @@ TEST_F(Messages, AHomePageThatWouldNotOpenIsReportedInAFurtherDialog)
         int result;
         std::string message;
     } rows[] = {
+        // clang-format off
         {33, 0, ""},       {1000, 0, ""},        {2, 2, expected::HomeNotFound},   {3, 2, expected::HomeNotFound}, {31, 2, noApplication},
         {0, 2, failed(0)}, {1, 2, failed(1)},   {5, 2, failed(5)},  {32, 2, failed(32)}, {-5, 2, failed(-5)},
+        // clang-format on
     };
     for (const auto &row : rows) {
         ResetWin32Double();

@@ -27,12 +27,14 @@
 #include <string>
 #include <vector>
 
+// clang-format off
 static HWND g_window;       // a message-only window to open the clipboard with
 static DWORD g_holdUntil;   // tick count at which a held clipboard is let go
 static bool g_holding;
 static HANDLE g_poller;     // the thread of a poll command
 static volatile LONG g_pollMs;
 static std::vector<HANDLE> g_started; // processes of start commands
+// clang-format on
 
 static void Say(const char *format, ...)
 {
@@ -276,7 +278,8 @@ static void Run(const std::string &exe, const std::string &dir, const std::strin
     int dialogs = 0;
     size_t next = 0;
     HWND last = nullptr;
-    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 5, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 5, QS_ALLINPUT) !=
+           WAIT_OBJECT_0) {
         // Our window may own the clipboard: the program's EmptyClipboard sends
         // it WM_DESTROYCLIPBOARD and waits for the answer, at once, as from
         // any program that is waiting for input.

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string_view>
 
+// clang-format off
 #define EXPECT_OR_ABORT(condition)                                                 \
     do {                                                                           \
         if (!(condition)) {                                                        \
@@ -15,6 +16,7 @@
             abort();                                                               \
         }                                                                          \
     } while (0)
+// clang-format on
 
 constexpr std::string_view kBlanks = " \t";
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Two clean builds of KELBRANO.EXE with the win32 preset, from two copies of
-# the same sources at different paths into different build directories, must
-# be byte-identical; and the executable must stay small: at most 16 KiB, PE32
-# for i386, GUI subsystem, importing exactly KERNEL32, USER32, SHELL32, msvcrt.
+# Two clean builds of KELBRANO.EXE and of the release zip with the win32
+# preset, from two copies of the same sources at different paths into
+# different build directories, must be byte-identical; and the executable must
+# stay small: at most 16 KiB, PE32 for i386, GUI subsystem, importing exactly
+# KERNEL32, USER32, SHELL32, msvcrt.
 # Prints a PASS or FAIL line per check; exits 1 when any check fails.
 set -uo pipefail
 
@@ -21,10 +22,13 @@ mkdir "$TMP/other-checkout"
 
 build() { # source directory, build directory
     cmake -S "$1" -B "$2" --preset win32 >"$2.log" 2>&1 &&
-        cmake --build "$2" --target KELBRANO >>"$2.log" 2>&1
+        cmake --build "$2" --target package >>"$2.log" 2>&1
 }
 exe_a=$TMP/build-a/KELBRANO.EXE
 exe_b=$TMP/build-b/KELBRANO.EXE
+zip_name=$(sed -n 's/^project(KELBRANO VERSION \([^ ]*\) .*/KELBRANO-\1-win32.zip/p' "$ROOT/CMakeLists.txt")
+zip_a=$TMP/build-a/$zip_name
+zip_b=$TMP/build-b/$zip_name
 if build "$ROOT" "$TMP/build-a" && build "$TMP/other-checkout" "$TMP/build-b"; then
     pass "two clean builds of the win32 preset"
 else
@@ -42,6 +46,14 @@ else
         if (((first - 1) >= 0x$offset && (first - 1) < 0x$offset + 0x$size)); then where="in section $name"; fi
     done < <(i686-w64-mingw32-objdump -h "$exe_a" | grep -E '^ *[0-9]+ ')
     fail "the two builds differ in $(cmp -l "$exe_a" "$exe_b" | wc -l) bytes, first at byte $first, $where"
+fi
+
+if [ ! -f "$zip_a" ] || [ ! -f "$zip_b" ]; then
+    fail "no release zip $zip_name in the build directories"
+elif cmp -s "$zip_a" "$zip_b"; then
+    pass "the two release zips $zip_name are byte-identical (SHA-256 $(sha256sum <"$zip_a" | cut -c1-64))"
+else
+    fail "the two release zips $zip_name differ: $(cmp "$zip_a" "$zip_b" | cut -d' ' -f3-)"
 fi
 
 size=$(stat -c %s "$exe_a")

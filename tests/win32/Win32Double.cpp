@@ -230,8 +230,10 @@ BOOL MoveWindow(HWND, int x, int y, int width, int height, BOOL repaint)
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
+    // clang-format off
     Log(std::string("MessageBoxA ") + (owner ? "owned " : "") + text + " | " + caption + " | " +
         std::to_string(type));
+    // clang-format on
     return IDOK;
 }
 

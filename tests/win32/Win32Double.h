@@ -15,7 +15,7 @@ struct Win32Double {
     // What the calls return.
     bool globalAllocFails = false;
     bool globalLockFails = false;
-    int openClipboardRefusals = 0; // this many OpenClipboard calls fail first
+    int openClipboardRefusals = 0;     // this many OpenClipboard calls fail first
     int emptyClipboardRefusals = 0;    // and EmptyClipboard calls
     int setClipboardDataRefusals = 0;  // and SetClipboardData calls
     std::deque<INT_PTR> dialogResults; // DialogBoxParamA, then IDOK when empty
@@ -27,6 +27,7 @@ struct Win32Double {
     size_t shortRead = 0; // the fread with this number (from 1) yields one byte less
 
     // What the program did.
+    // clang-format off
     std::vector<std::string> calls;         // each call with its arguments
     std::vector<std::string> dialogs;       // the message of each dialog shown
     std::map<int, std::string> controlText; // the last text set on each control of the last dialog
@@ -37,6 +38,7 @@ struct Win32Double {
     bool clipboardOpen = false;
     bool clipboardHasText = false;
     std::string clipboardText;              // the whole CF_TEXT block, NUL included
+    // clang-format on
     size_t clipboardSize = 0;
 
     size_t Count(const std::string &call) const;

@@ -1,0 +1,30 @@
+# The release zip, made by `cmake --build --preset win32 --target package`:
+# KELBRANO-<version>-win32.zip with KELBRANO.EXE, README.md and LICENSE at its
+# top level. Two builds of the same sources give the same bytes, wherever,
+# whenever and by whomever they are made.
+install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
+install(FILES README.md DESTINATION . COMPONENT 2-readme)
+install(FILES LICENSE DESTINATION . COMPONENT 3-licence)
+
+# The dialog's banner names the version as well; the two must agree.
+file(STRINGS ${PROJECT_SOURCE_DIR}/messages/MessagesTexts.cpp banner REGEX "KELBRANO\\.EXE v\\.")
+if(NOT banner MATCHES "v\\.${PROJECT_VERSION_MAJOR}\\.${PROJECT_VERSION_MINOR}\\\\n")
+    message(FATAL_ERROR "The banner in messages/MessagesTexts.cpp (${banner}) does not name version "
+                        "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR} of project() in CMakeLists.txt")
+endif()
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win32)
+set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+# One component a file, all in one zip: the entries are written in the order
+# of the components' names, not in the order a folder happens to list them.
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+# Entries owned by root: CMake 4.3 and later do it with these; for earlier
+# ones, which write the builder's ids, a script sets them once the zip is made.
+set(CPACK_ARCHIVE_UID 0)
+set(CPACK_ARCHIVE_GID 0)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/PackageOwner.cmake)
+# Read by cpack when it runs: fixes the entries' time stamps.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageTime.cmake)
+include(CPack)
