@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian, only when something is
-# missing: the mingw-w64 cross compiler, Wine (32-bit), Xvfb, CMake, GoogleTest,
+# missing: the mingw-w64 cross compiler, Wine (32-bit, and 64-bit where the
+# kernel runs no 32-bit programs), Xvfb, CMake, GoogleTest,
 # and for tests/fuzz/run.sh and scripts/static-analysis.sh: clang 14 with its
 # libFuzzer runtime, clang-tidy, clang-format, cppcheck and valgrind.
 set -euo pipefail
@@ -27,13 +28,24 @@ for extra in ${KELBRANO_EXTRA_PACKAGES:-}; do
     dpkg -s "$extra" >/dev/null 2>&1 || missing+=("$extra")
 done
 
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo
-echo "Installing: ${missing[*]}"
-if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
-    $sudo dpkg --add-architecture i386
+install() {
+    echo "Installing: $*"
+    if printf '%s\n' "$@" | grep -q ':i386'; then
+        $sudo dpkg --add-architecture i386
+    fi
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"
+}
+[ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
+
+# Where the kernel can't run 32-bit x86 programs, Wine's 32-bit loader can't
+# start either: the scripts then run a 64-bit build of the program under
+# 64-bit Wine (scripts/wine-session.sh).
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    missing=()
+    [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
+    have x86_64-w64-mingw32-g++ || missing+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
+    [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
 fi
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
