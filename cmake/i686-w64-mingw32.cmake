@@ -1,12 +1,16 @@
-# Cross-compiling for 32-bit x86 Windows with mingw-w64.
+# Cross-compiling for 32-bit x86 Windows with mingw-w64 (the x86-64 toolchain
+# file sets another target and includes this one).
+if(NOT KELBRANO_TARGET)
+    set(KELBRANO_TARGET i686-w64-mingw32)
+    set(CMAKE_SYSTEM_PROCESSOR i686)
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_C_COMPILER ${KELBRANO_TARGET}-gcc)
+set(CMAKE_CXX_COMPILER ${KELBRANO_TARGET}-g++)
+set(CMAKE_RC_COMPILER ${KELBRANO_TARGET}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH /usr/${KELBRANO_TARGET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
