@@ -17,7 +17,7 @@ if [ "${1:-}" != --inside ]; then
     if ! command -v debootstrap >/dev/null; then
         apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap || exit 1
     fi
-    root=$(mktemp -d /var/tmp/kelbrano-fresh.XXXXXX)
+    root=$(mktemp -d /var/tmp/kelbrano-fresh.XXXXXX) && chmod 755 "$root" || exit 1
     # The mounts live in a mount namespace of their own and vanish with it;
     # the root is removed only when nothing is mounted under it here.
     cleanup() {
@@ -52,7 +52,7 @@ step() {
     echo "=== $name"
     "$@"
     code=$?
-    results+=("$(printf '%-34s %5d s  %s' "$name" $((SECONDS - start)) "$([ $code -eq 0 ] && echo ok || echo "FAILED ($code)")")")
+    results+=("$(printf '%-44s %5d s  %s' "$name" $((SECONDS - start)) "$([ $code -eq 0 ] && echo ok || echo "FAILED ($code)")")")
     [ $code -eq 0 ] || failed=1
     return $code
 }
@@ -67,8 +67,8 @@ finish() { # stops what still runs in the root, then tells how each step went
     [ -f "$root/var/log/apt/history.log" ] && awk '{ gsub(/[-:]/, " ") }
         /^Start Date/ { s = mktime($3 " " $4 " " $5 " " $6 " " $7 " " $8) }
         /^End Date/ { t += mktime($3 " " $4 " " $5 " " $6 " " $7 " " $8) - s }
-        END { printf "%-34s %5d s\n", "  (apt-get install, within run.sh)", t }' "$root/var/log/apt/history.log"
-    printf '%-34s %5d s\n' total "$SECONDS"
+        END { printf "%-44s %5d s\n", "  (apt-get install, within run.sh)", t }' "$root/var/log/apt/history.log"
+    printf '%-44s %5d s\n' total "$SECONDS"
     exit "$failed"
 }
 trap finish EXIT
