@@ -38,9 +38,10 @@ if [ -n "$desktop" ]; then
     [ -n "$name" ] && args=("$name")
     wine "$exe" "${args[@]}"
     printf 'exit 0x%08x\n' $? > "$work/out"
-    echo "$save" | wine "$helper" >> "$work/out"
-    # What X programs get from Wine while its session lasts.
+    # What X programs get from Wine, read at once: Wine offers it for less
+    # than a second after the program ends.
     timeout 10 xclip -o -selection clipboard >"$work/x" 2>/dev/null
+    echo "$save" | wine "$helper" >> "$work/out"
 else
     # A marker on the clipboard first, to show whether the program changed it.
     printf 'put\t%s\nrun\t%s\t%s\t%s\tok\n%s\n' "$(escape '(what the clipboard held before)')" \
