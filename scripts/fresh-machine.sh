@@ -80,10 +80,12 @@ bootstrap() {
 step "debootstrap (+ git, ca-certificates, sudo)" bootstrap || exit
 
 # As an installed Debian 12 is: this machine's Debian sources (with updates
-# and security), a user who may use sudo. Packages apt downloads go to the cache.
+# and security), its name in /etc/hosts, a user who may use sudo. Packages
+# apt downloads go to the cache.
 setup() {
     rm -f "$root/etc/apt/sources.list"
     cp "$sources" "$root/etc/apt/sources.list.d/" &&
+        printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$root/etc/hosts" &&
         chroot "$root" useradd -m -s /bin/bash user &&
         echo 'user ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/user" &&
         chmod 440 "$root/etc/sudoers.d/user" &&

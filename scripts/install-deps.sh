@@ -42,4 +42,4 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
     $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
