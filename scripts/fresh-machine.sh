@@ -45,7 +45,7 @@ echo "Fresh Debian 12 in $root, commit ${commit:0:12} (uncommitted changes are n
 log=$cache/debootstrap.log
 failed=0
 results=()
-# step NAME COMMAND...: runs it, timed; a failed step ends the run.
+# step NAME COMMAND...: runs it, timed, and notes how it went.
 step() {
     local name=$1 start=$SECONDS code
     shift
