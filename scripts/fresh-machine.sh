@@ -33,6 +33,9 @@ if [ "${1:-}" != --inside ]; then
     exit $?
 fi
 
+# In braces, so bash reads all of it before it runs: editing this file
+# during a run does not change the run.
+{
 root=$2
 mkdir -p "$cache/debootstrap" "$cache/apt"
 # The Debian archive this machine installs from: the first URI of the entry for bookworm.
@@ -105,3 +108,5 @@ as_user() { # COMMAND: in the clone, as the user, with no display and no input
 }
 step "scripts/run.sh ~/notes.txt" as_user 'scripts/run.sh ~/notes.txt'
 step "scripts/test.sh" as_user scripts/test.sh
+exit
+}
