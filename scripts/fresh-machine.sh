@@ -28,8 +28,20 @@ if [ "${1:-}" != --inside ]; then
         fi
     }
     trap cleanup EXIT
-    trap 'exit 130' INT TERM
-    unshare --mount --propagation private "$0" --inside "$root"
+    unshare --mount --propagation private "$0" --inside "$root" &
+    inner=$!
+    while [ "$(readlink /proc/$inner/ns/mnt)" = "$(readlink /proc/self/ns/mnt)" ]; do sleep 0.1; done 2>/dev/null
+    inner_ns=$(readlink /proc/$inner/ns/mnt 2>/dev/null)
+    stop() { # on Ctrl-C or kill: everything in that namespace, then the cleanup
+        local pid
+        for pid in /proc/[0-9]*; do
+            [ -n "$inner_ns" ] && [ "$(readlink "$pid/ns/mnt" 2>/dev/null)" = "$inner_ns" ] &&
+                kill -9 "${pid#/proc/}" 2>/dev/null
+        done
+        exit 130
+    }
+    trap stop INT TERM
+    wait "$inner"
     exit $?
 fi
 
