@@ -18,9 +18,25 @@ if [ "${1:-}" != --inside ]; then
         apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap || exit 1
     fi
     root=$(mktemp -d /var/tmp/kelbrano-fresh.XXXXXX) && chmod 755 "$root" || exit 1
-    # The mounts live in a mount namespace of their own and vanish with it;
-    # the root is removed only when nothing is mounted under it here.
+    # The mounts live in a mount namespace of their own and vanish with the
+    # last process in it; the root is removed only when nothing is mounted
+    # under it here.
+    inner= inner_ns=
+    stop_all() { # everything in that namespace, again until nothing is left
+        local pid found
+        [ -n "$inner" ] && kill -9 "$inner" 2>/dev/null
+        for _ in $(seq 50); do
+            found=
+            for pid in /proc/[0-9]*; do
+                [ -n "$inner_ns" ] && [ "$(readlink "$pid/ns/mnt" 2>/dev/null)" = "$inner_ns" ] &&
+                    kill -9 "${pid#/proc/}" 2>/dev/null && found=1
+            done
+            [ -n "$found" ] || break
+            sleep 0.2
+        done
+    }
     cleanup() {
+        stop_all
         if awk -v r="$root" '$5 == r || index($5, r "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo; then
             echo "fresh-machine.sh: something is still mounted under $root; left in place" >&2
         else
@@ -28,21 +44,16 @@ if [ "${1:-}" != --inside ]; then
         fi
     }
     trap cleanup EXIT
+    trap 'exit 130' INT TERM
     unshare --mount --propagation private "$0" --inside "$root" &
     inner=$!
     while [ "$(readlink /proc/$inner/ns/mnt)" = "$(readlink /proc/self/ns/mnt)" ]; do sleep 0.1; done 2>/dev/null
     inner_ns=$(readlink /proc/$inner/ns/mnt 2>/dev/null)
-    stop() { # on Ctrl-C or kill: everything in that namespace, then the cleanup
-        local pid
-        for pid in /proc/[0-9]*; do
-            [ -n "$inner_ns" ] && [ "$(readlink "$pid/ns/mnt" 2>/dev/null)" = "$inner_ns" ] &&
-                kill -9 "${pid#/proc/}" 2>/dev/null
-        done
-        exit 130
-    }
-    trap stop INT TERM
+    [ "$inner_ns" != "$(readlink /proc/self/ns/mnt)" ] || inner_ns= # never this machine's own
     wait "$inner"
-    exit $?
+    code=$?
+    inner=
+    exit $code
 fi
 
 # In braces, so bash reads all of it before it runs: editing this file
