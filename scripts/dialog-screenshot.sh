@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Regenerates docs/dialog.png: the usage dialog of the real KELBRANO.EXE under
-# Wine, cropped to the dialog. Builds the win32 preset first if needed.
+# Wine, cropped to the dialog. Installs what is missing and builds the win32
+# preset first if needed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build/win32
 helper=$build/tests/e2e/e2e-helper.exe
+# import (ImageMagick) takes the screenshot; no test needs it, so it is installed only here.
+KELBRANO_EXTRA_PACKAGES=$(command -v import >/dev/null || echo imagemagick) "$root/scripts/install-deps.sh"
 if [ ! -f "$build/KELBRANO.EXE" ] || [ ! -f "$helper" ]; then
     (cd "$root" && cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null)
 fi

@@ -1,18 +1,24 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian, only when something is
 # missing: the mingw-w64 cross compiler, Wine (32-bit, and 64-bit where the
-# kernel runs no 32-bit programs), Xvfb, CMake, GoogleTest,
-# and for tests/fuzz/run.sh and scripts/static-analysis.sh: clang 14 with its
-# libFuzzer runtime, clang-tidy, clang-format, cppcheck and valgrind.
+# kernel runs no 32-bit programs), Xvfb, xclip, CMake with make, GoogleTest,
+# Python 3, and for tests/fuzz/run.sh and scripts/static-analysis.sh: clang 14
+# with its libFuzzer runtime, clang-tidy, clang-format, cppcheck and valgrind.
+# Recommendations are not installed, so every command the scripts and suites
+# call is named here (coreutils, grep, sed, mawk, findutils and diffutils come
+# with every Debian).
 set -euo pipefail
 
 missing=()
 have() { command -v "$1" >/dev/null 2>&1; }
 have i686-w64-mingw32-g++ || missing+=(g++-mingw-w64-i686 binutils-mingw-w64-i686)
 have cmake || missing+=(cmake)
+have make || missing+=(make) # only recommended by cmake
+have git || missing+=(git)   # tests/reproducible/check.sh lists the sources with it
 have g++ || missing+=(g++)
 have python3 || missing+=(python3)
-have Xvfb || missing+=(xvfb xauth)
+have Xvfb || missing+=(xvfb)
+have xclip || missing+=(xclip) # run.sh hands the copied text to the X desktop with it
 { have wine && dpkg -s wine32:i386 >/dev/null 2>&1; } || missing+=(wine wine32:i386)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 have clang++-14 || missing+=(clang-14)
@@ -36,7 +42,7 @@ install() {
         $sudo dpkg --add-architecture i386
     fi
     $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "$@"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
 [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
 

@@ -1,6 +1,7 @@
 # Sourced by the scripts that run Windows programs: a Wine prefix of the
-# project's own under build/, a virtual X display, and wine_session_end to
-# stop both. The prefix is made once (about 20 s) and reused.
+# project's own under build/, a virtual X display on a number the X server
+# finds free itself, and wine_session_end to stop both. The prefix is made
+# once (about 20 s) and reused.
 #   . scripts/wine-session.sh && wine_session_start && wine "$exe" ...
 
 KELBRANO_ROOT=${KELBRANO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
@@ -35,16 +36,20 @@ wine_session_start() {
         export DISPLAY=$KELBRANO_DISPLAY
         XVFB_PID=
     else
-        for n in $(seq 91 140); do
-            [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-        done
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        # The server takes the first free display itself and writes its number
+        # to -displayfd once it accepts connections.
+        local said
+        said=$(mktemp)
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$said" >/dev/null 2>&1 &
         XVFB_PID=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
+        for _ in $(seq 100); do
+            n=$(cat "$said") # one write of "N\n"
+            [[ $n =~ ^[0-9]+$ ]] || ! kill -0 "$XVFB_PID" 2>/dev/null && break
             sleep 0.1
         done
+        rm -f "$said"
+        [[ $n =~ ^[0-9]+$ ]] || { echo "Xvfb did not start" >&2; return 1; }
+        export DISPLAY=":$n"
     fi
     if [ ! -f "$WINEPREFIX/.kelbrano-ready" ]; then
         mkdir -p "$WINEPREFIX"

@@ -327,6 +327,23 @@ def test_many_copies():
     report('200 consecutive copies of different files', bad[:5] + ['...'] * (len(bad) > 5))
 
 
+def test_run_script_on_a_desktop():
+    text = put('desktop/notes.txt', b'Pasted in an X program after Wine has stopped.\n')
+    prefix = WORK + '/prefix-desktop'  # run.sh's own Wine session: one prefix each
+    shutil.rmtree(prefix, ignore_errors=True)
+    subprocess.run(['cp', '-a', os.environ['WINEPREFIX'], prefix], check=True)
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../scripts/run.sh')
+    run = subprocess.run([script, WORK + '/desktop/notes.txt'], env=dict(os.environ, WINEPREFIX=prefix),
+                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+    time.sleep(10)
+    pasted = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, timeout=10).stdout
+    shutil.rmtree(prefix, ignore_errors=True)
+    report('scripts/run.sh on a desktop: X programs paste the text 10 s later',
+           (['run.sh ended with %d: %r' % (run.returncode, run.stdout[-300:])] if run.returncode else []) +
+           (['xclip gave %s, expected %s' % (show(pasted), show(text))] if pasted != text else []))
+
+
 def main():
     print('seed %d (E2E_SEED=%d repeats this run)' % (SEED, SEED), flush=True)
     shutil.rmtree(WORK, ignore_errors=True)
@@ -339,6 +356,7 @@ def main():
     test_wide_names()
     test_busy_clipboard()
     test_many_copies()
+    test_run_script_on_a_desktop()
     print('%d passed, %d failed' % (count[True], count[False]))
     return 1 if count[False] or not count[True] else 0
 

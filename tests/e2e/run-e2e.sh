@@ -6,6 +6,6 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 . "$here/../../scripts/wine-session.sh"
 trap wine_session_end EXIT
 trap 'exit 130' INT TERM
-wine_session_start
+wine_session_start || exit 1
 python3 "$here/cases.py" "$@"
 exit $?

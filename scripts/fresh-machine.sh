@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Tries the README's two commands on a fresh minimal Debian 12: makes a root
+# with debootstrap (minbase, plus git, ca-certificates and sudo), clones the
+# committed HEAD of this repository into it, and there, as an ordinary user
+# with sudo and no display, runs scripts/run.sh on a small file and then
+# scripts/test.sh. Prints each step's time and result; exits non-zero when
+# any step fails. Run as root. The root is made anew every time and removed at
+# the end; only downloaded packages are kept, in KELBRANO_FRESH_CACHE
+# (default /var/cache/kelbrano-fresh), for the next run.
+set -uo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+cache=${KELBRANO_FRESH_CACHE:-/var/cache/kelbrano-fresh}
+sources=/etc/apt/sources.list.d/debian.sources
+
+if [ "${1:-}" != --inside ]; then
+    [ "$(id -u)" -eq 0 ] || { echo "fresh-machine.sh: run it as root" >&2; exit 1; }
+    if ! command -v debootstrap >/dev/null; then
+        apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap || exit 1
+    fi
+    root=$(mktemp -d /var/tmp/kelbrano-fresh.XXXXXX) && chmod 755 "$root" || exit 1
+    # The mounts live in a mount namespace of their own and vanish with the
+    # last process in it; the root is removed only when nothing is mounted
+    # under it here.
+    inner= inner_ns=
+    stop_all() { # everything in that namespace, again until nothing is left
+        local pid found
+        [ -n "$inner" ] && kill -9 "$inner" 2>/dev/null
+        for _ in $(seq 50); do
+            found=
+            for pid in /proc/[0-9]*; do
+                [ -n "$inner_ns" ] && [ "$(readlink "$pid/ns/mnt" 2>/dev/null)" = "$inner_ns" ] &&
+                    kill -9 "${pid#/proc/}" 2>/dev/null && found=1
+            done
+            [ -n "$found" ] || break
+            sleep 0.2
+        done
+    }
+    cleanup() {
+        stop_all
+        if awk -v r="$root" '$5 == r || index($5, r "/") == 1 { found = 1 } END { exit !found }' /proc/self/mountinfo; then
+            echo "fresh-machine.sh: something is still mounted under $root; left in place" >&2
+        else
+            rm -rf "$root"
+        fi
+    }
+    trap cleanup EXIT
+    trap 'exit 130' INT TERM
+    unshare --mount --propagation private "$0" --inside "$root" &
+    inner=$!
+    while [ "$(readlink /proc/$inner/ns/mnt)" = "$(readlink /proc/self/ns/mnt)" ]; do sleep 0.1; done 2>/dev/null
+    inner_ns=$(readlink /proc/$inner/ns/mnt 2>/dev/null)
+    [ "$inner_ns" != "$(readlink /proc/self/ns/mnt)" ] || inner_ns= # never this machine's own
+    wait "$inner"
+    code=$?
+    inner=
+    exit $code
+fi
+
+# In braces, so bash reads all of it before it runs: editing this file
+# during a run does not change the run.
+{
+root=$2
+mkdir -p "$cache/debootstrap" "$cache/apt"
+# The Debian archive this machine installs from: the first URI of the entry for bookworm.
+mirror=$(awk -v RS= '/(^|\n)Suites:([^\n]* )?bookworm( |\n|$)/ && match($0, /(^|\n)URIs: *[^ \n]+/) {
+    s = substr($0, RSTART, RLENGTH); sub(/.*URIs: */, "", s); print s; exit }' "$sources")
+[ -n "$mirror" ] || { echo "no bookworm entry in $sources" >&2; exit 1; }
+commit=$(git -C "$repo" rev-parse HEAD) || exit 1
+echo "Fresh Debian 12 in $root, commit ${commit:0:12} (uncommitted changes are not included)"
+
+log=$cache/debootstrap.log
+failed=0
+results=()
+# step NAME COMMAND...: runs it, timed, and notes how it went.
+step() {
+    local name=$1 start=$SECONDS code
+    shift
+    echo "=== $name"
+    "$@"
+    code=$?
+    results+=("$(printf '%-44s %5d s  %s' "$name" $((SECONDS - start)) "$([ $code -eq 0 ] && echo ok || echo "FAILED ($code)")")")
+    [ $code -eq 0 ] || failed=1
+    return $code
+}
+finish() { # stops what still runs in the root, then tells how each step went
+    local pid
+    for pid in /proc/[0-9]*; do
+        [ "$(readlink "$pid/root" 2>/dev/null)" = "$root" ] && kill -9 "${pid#/proc/}" 2>/dev/null
+    done
+    echo "=== fresh machine, step by step"
+    printf '%s\n' "${results[@]}"
+    # apt's own log in the root: how long the package installs took
+    [ -f "$root/var/log/apt/history.log" ] && awk '{ gsub(/[-:]/, " ") }
+        /^Start Date/ { s = mktime($3 " " $4 " " $5 " " $6 " " $7 " " $8) }
+        /^End Date/ { t += mktime($3 " " $4 " " $5 " " $6 " " $7 " " $8) - s }
+        END { printf "%-44s %5d s\n", "  (apt-get install, within run.sh)", t }' "$root/var/log/apt/history.log"
+    printf '%-44s %5d s\n' total "$SECONDS"
+    exit "$failed"
+}
+trap finish EXIT
+
+bootstrap() {
+    debootstrap --variant=minbase --include=git,ca-certificates,sudo --cache-dir="$cache/debootstrap" \
+        bookworm "$root" "$mirror" >"$log" 2>&1 || { tail -n 30 "$log"; return 1; }
+}
+step "debootstrap (+ git, ca-certificates, sudo)" bootstrap || exit
+
+# As an installed Debian 12 is: this machine's Debian sources (with updates
+# and security), its name in /etc/hosts, a user who may use sudo. Packages
+# apt downloads go to the cache.
+setup() {
+    rm -f "$root/etc/apt/sources.list"
+    cp "$sources" "$root/etc/apt/sources.list.d/" &&
+        printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$root/etc/hosts" &&
+        chroot "$root" useradd -m -s /bin/bash user &&
+        echo 'user ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/user" &&
+        chmod 440 "$root/etc/sudoers.d/user" &&
+        mount -t proc proc "$root/proc" && mount -t sysfs sysfs "$root/sys" &&
+        mount --rbind /dev "$root/dev" &&
+        mount --bind "$cache/apt" "$root/var/cache/apt/archives" &&
+        git clone -q --no-hardlinks "$repo" "$root/home/user/kelbrano" &&
+        git -C "$root/home/user/kelbrano" checkout -q --detach "$commit" &&
+        printf 'A file to copy\r\non a fresh machine.\r\n' >"$root/home/user/notes.txt" &&
+        chroot "$root" chown -R user:user /home/user
+}
+step "user, mounts, clone" setup || exit
+
+as_user() { # COMMAND: in the clone, as the user, with no display and no input
+    chroot --userspec=user:user "$root" env -i HOME=/home/user USER=user LOGNAME=user \
+        PATH=/usr/local/bin:/usr/bin:/bin bash -c "cd ~/kelbrano && $1" </dev/null
+}
+step "scripts/run.sh ~/notes.txt" as_user 'scripts/run.sh ~/notes.txt'
+step "scripts/test.sh" as_user scripts/test.sh
+exit
+}
