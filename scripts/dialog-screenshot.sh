@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Regenerates docs/dialog.png: the usage dialog of the real KELBRANO.EXE under
-# Wine, cropped to the dialog. Installs what is missing and builds the win32
-# preset first if needed.
+# Wine, cropped to the dialog. Installs what is missing and builds the program
+# first if needed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$root/build/win32
-helper=$build/tests/e2e/e2e-helper.exe
 # import (ImageMagick) takes the screenshot; no test needs it, so it is installed only here.
 KELBRANO_EXTRA_PACKAGES=$(command -v import >/dev/null || echo imagemagick) "$root/scripts/install-deps.sh"
+. "$root/scripts/wine-session.sh" # the 64-bit build where 32-bit programs can't run
+preset=win$KELBRANO_WINE_BITS
+build=$root/build/$preset
+helper=$build/tests/e2e/e2e-helper.exe
 if [ ! -f "$build/KELBRANO.EXE" ] || [ ! -f "$helper" ]; then
-    (cd "$root" && cmake --preset win32 >/dev/null && cmake --build --preset win32 >/dev/null)
+    (cd "$root" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null)
 fi
 
-. "$root/scripts/wine-session.sh"
 out=$(mktemp)
 trap 'wine_session_end; rm -f "$out"' EXIT
 wine_session_start
