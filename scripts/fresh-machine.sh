@@ -17,6 +17,9 @@ if [ "${1:-}" != --inside ]; then
     if ! command -v debootstrap >/dev/null; then
         apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap || exit 1
     fi
+    # One run at a time uses the cache.
+    mkdir -p "$cache" && exec 9>>"$cache/lock" || exit 1
+    flock -n 9 || { echo "Waiting for another fresh-machine.sh run to end"; flock 9; }
     root=$(mktemp -d /var/tmp/kelbrano-fresh.XXXXXX) && chmod 755 "$root" || exit 1
     # The mounts live in a mount namespace of their own and vanish with the
     # last process in it; the root is removed only when nothing is mounted
@@ -127,7 +130,7 @@ step "user, mounts, clone" setup || exit
 
 as_user() { # COMMAND: in the clone, as the user, with no display and no input
     chroot --userspec=user:user "$root" env -i HOME=/home/user USER=user LOGNAME=user \
-        PATH=/usr/local/bin:/usr/bin:/bin bash -c "cd ~/kelbrano && $1" </dev/null
+        PATH=/usr/local/bin:/usr/bin:/bin bash -c "cd ~/kelbrano && $1" </dev/null 9>&-
 }
 step "scripts/run.sh ~/notes.txt" as_user 'scripts/run.sh ~/notes.txt'
 step "scripts/test.sh" as_user scripts/test.sh

@@ -84,8 +84,8 @@ sys.exit(code if code is not None and 0 <= code <= 255 else 255)
 PY
 status=$?
 
-# Wine's copy on X's clipboard ends with its session: xclip keeps serving the
-# text after it (until something else is copied).
+# X programs lose Wine's copy soon after the program ends; xclip serves the
+# text read above from now on (until something else is copied).
 if [ -n "$desktop" ]; then
     wine_session_end
     if [ -s "$work/x" ]; then
