@@ -66,8 +66,8 @@ static const char *TryHandToClipboard(HGLOBAL block)
 }
 
 /* Another program may open the clipboard between our open and our empty or
-   set (a window-less open even succeeds while ours is open), so the whole
-   hand-over is tried again, not only the open. The block stays ours until a
+   set (under Wine a window-less open even succeeds while ours is open), so
+   the whole hand-over is tried again, not only the open. The block stays ours until a
    set succeeds. */
 static const char *HandToClipboard(HGLOBAL block)
 {
