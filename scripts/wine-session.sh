@@ -18,15 +18,14 @@ else
     export KELBRANO_WINE_BITS=64
     export WINEPREFIX=${WINEPREFIX:-$KELBRANO_ROOT/build/wineprefix64}
     export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
-    # Debian's wine, wineboot and winepath start the 32-bit loader whenever
-    # it is installed, runnable or not.
-    mkdir -p "$KELBRANO_ROOT/build/wine64-bin"
-    for tool in wine wineboot winepath; do
-        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 %s"$@"\n' "$([ $tool = wine ] || echo "$tool ")" \
-            >"$KELBRANO_ROOT/build/wine64-bin/$tool"
-    done
-    chmod +x "$KELBRANO_ROOT"/build/wine64-bin/*
-    export PATH=$KELBRANO_ROOT/build/wine64-bin:$PATH
+    # Debian's wine and wineboot start the 32-bit loader whenever it is
+    # installed, runnable or not.
+    wine64_bin=$KELBRANO_ROOT/build/wine64-bin
+    mkdir -p "$wine64_bin"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$wine64_bin/wine"
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 wineboot "$@"\n' >"$wine64_bin/wineboot"
+    chmod +x "$wine64_bin/wine" "$wine64_bin/wineboot"
+    export PATH=$wine64_bin:$PATH
 fi
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
