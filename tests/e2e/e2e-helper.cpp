@@ -163,9 +163,15 @@ static bool Start(const std::string &exe, const std::string &dir, const std::str
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     std::wstring line = Wide(command);
-    if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                       Wide(dir).c_str(), &startup, process))
-        return true;
+    // Wine now and then fails a start with ERROR_INTERNAL_ERROR (about one in
+    // thousands): the program never ran, so it is started again.
+    for (int tries = 0; tries < 3; tries++) {
+        if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           Wide(dir).c_str(), &startup, process))
+            return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR)
+            break;
+    }
     Say("error cannot-start %lu\n", GetLastError());
     return false;
 }
