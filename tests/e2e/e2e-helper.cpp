@@ -3,8 +3,10 @@
    inside fields (so a command line may hold tabs, quotes and any byte):
 
      put TEXT                  put TEXT on the clipboard as CF_TEXT
-     save FILE                 write the clipboard's CF_TEXT block, all GlobalSize
-                               bytes, to FILE; prints "clip SIZE" or "clip none"
+     save FILE                 write the clipboard's CF_UNICODETEXT block, all
+                               GlobalSize bytes, to FILE.unicode and print
+                               "unicode SIZE" or "unicode none"; then its CF_TEXT
+                               block to FILE, printing "clip SIZE" or "clip none"
      hold MS                   hold the clipboard open (with a window of our own)
                                for MS ms, or until the next run ends
      lock FILE                 open FILE with no sharing until the helper ends
@@ -87,24 +89,34 @@ static void Put(const std::string &text)
     CloseClipboard();
 }
 
+// Writes the clipboard's block of one format to FILE and prints "WORD SIZE",
+// or "WORD none" when there is none.
+static void SaveFormat(UINT format, const char *word, const std::string &file)
+{
+    HANDLE block = GetClipboardData(format);
+    if (!block) {
+        Say("%s none\n", word);
+        return;
+    }
+    SIZE_T size = GlobalSize(block);
+    const char *bytes = static_cast<const char *>(GlobalLock(block));
+    FILE *out = fopen(file.c_str(), "wb");
+    if (!out || fwrite(bytes, 1, size, out) != size)
+        Say("error cannot-write %s\n", file.c_str());
+    if (out)
+        fclose(out);
+    GlobalUnlock(block);
+    Say("%s %lu\n", word, static_cast<unsigned long>(size));
+}
+
 static void Save(const std::string &file)
 {
     if (!OpenOurClipboard())
         return;
-    HANDLE block = GetClipboardData(CF_TEXT);
-    if (!block) {
-        Say("clip none\n");
-    } else {
-        SIZE_T size = GlobalSize(block);
-        const char *bytes = static_cast<const char *>(GlobalLock(block));
-        FILE *out = fopen(file.c_str(), "wb");
-        if (!out || fwrite(bytes, 1, size, out) != size)
-            Say("error cannot-write %s\n", file.c_str());
-        if (out)
-            fclose(out);
-        GlobalUnlock(block);
-        Say("clip %lu\n", static_cast<unsigned long>(size));
-    }
+    // What a Unicode program pastes: the program's own block, or the one
+    // the system makes from CF_TEXT through the code page.
+    SaveFormat(CF_UNICODETEXT, "unicode", file + ".unicode");
+    SaveFormat(CF_TEXT, "clip", file);
     CloseClipboard();
 }
 
