@@ -43,9 +43,10 @@ static const char *ReadWhole(FILE *stream, char *text, long long length, Utf8Sca
     for (long long remaining = length; remaining > 0 && !error; remaining -= static_cast<long long>(chunk)) {
         if (static_cast<long long>(chunk) > remaining)
             chunk = static_cast<size_t>(remaining);
-        if (fread(cursor, 1, chunk, stream) < chunk)
+        size_t got = fread(cursor, 1, chunk, stream);
+        if (got < chunk)
             error = kReadFailed;
-        ScanUtf8(scan, cursor, chunk);
+        ScanUtf8(scan, cursor, got);
         cursor += chunk;
     }
     *cursor = '\0';

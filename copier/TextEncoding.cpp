@@ -9,46 +9,58 @@
 // Every byte's top bit, in a word.
 static const size_t kHighBits = static_cast<size_t>(-1) / 0xFF * 0x80;
 
+// The end of the run of ASCII that starts at p, found four words at a time:
+// it stops at the first group of words holding a byte above ASCII.
+static const unsigned char *SkipAscii(const unsigned char *p, const unsigned char *end)
+{
+    size_t words[4];
+    while (static_cast<size_t>(end - p) >= sizeof words) {
+        memcpy(words, p, sizeof words);
+        if ((words[0] | words[1] | words[2] | words[3]) & kHighBits)
+            break;
+        p += sizeof words;
+    }
+    return p;
+}
+
+static void ScanByte(Utf8Scan *scan, unsigned c)
+{
+    if (scan->pending) {
+        if (c < scan->low || c > scan->high)
+            scan->illFormed = true;
+        scan->pending--;
+        scan->low = 0x80;
+        scan->high = 0xBF;
+    } else if (c < 0x80) {
+        scan->units++;
+    } else if (c < 0xC2 || c > 0xF4) {
+        // A continuation byte with no lead, an overlong lead, or past U+10FFFF.
+        scan->aboveAscii = true;
+        scan->illFormed = true;
+    } else {
+        scan->aboveAscii = true;
+        scan->pending = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        scan->units += scan->pending == 3 ? 2 : 1; // a surrogate pair past U+FFFF
+        // The second byte rules out overlong forms, surrogates and everything
+        // past U+10FFFF.
+        scan->low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        scan->high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    }
+}
+
 void ScanUtf8(Utf8Scan *scan, const char *bytes, size_t length)
 {
     const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes);
     const unsigned char *end = p + length;
     while (p != end && !scan->illFormed) {
         if (!scan->pending) {
-            // Runs of ASCII, four words at a time.
-            size_t words[4];
-            while (static_cast<size_t>(end - p) >= sizeof words) {
-                memcpy(words, p, sizeof words);
-                if ((words[0] | words[1] | words[2] | words[3]) & kHighBits)
-                    break;
-                p += sizeof words;
-                scan->units += sizeof words;
-            }
+            const unsigned char *run = SkipAscii(p, end);
+            scan->units += static_cast<size_t>(run - p);
+            p = run;
             if (p == end)
                 break;
         }
-        unsigned c = *p++;
-        if (scan->pending) {
-            if (c < scan->low || c > scan->high)
-                scan->illFormed = true;
-            scan->pending--;
-            scan->low = 0x80;
-            scan->high = 0xBF;
-        } else if (c < 0x80) {
-            scan->units++;
-        } else if (c < 0xC2 || c > 0xF4) {
-            // A continuation byte with no lead, an overlong lead, or past U+10FFFF.
-            scan->aboveAscii = true;
-            scan->illFormed = true;
-        } else {
-            scan->aboveAscii = true;
-            scan->pending = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-            scan->units += scan->pending == 3 ? 2 : 1; // a surrogate pair past U+FFFF
-            // The second byte rules out overlong forms, surrogates and
-            // everything past U+10FFFF.
-            scan->low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-            scan->high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-        }
+        ScanByte(scan, *p++);
     }
 }
 
