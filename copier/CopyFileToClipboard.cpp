@@ -35,7 +35,7 @@ long long GetFileLength(FILE *stream)
     return length;
 }
 
-static const char *ReadWhole(FILE *stream, char *text, long long length, Utf8Scan *scan)
+static const char *ReadWhole(FILE *stream, char *text, long long length)
 {
     const char *error = nullptr;
     char *cursor = text;
@@ -43,50 +43,71 @@ static const char *ReadWhole(FILE *stream, char *text, long long length, Utf8Sca
     for (long long remaining = length; remaining > 0 && !error; remaining -= static_cast<long long>(chunk)) {
         if (static_cast<long long>(chunk) > remaining)
             chunk = static_cast<size_t>(remaining);
-        size_t got = fread(cursor, 1, chunk, stream);
-        if (got < chunk)
+        if (fread(cursor, 1, chunk, stream) < chunk)
             error = kReadFailed;
-        ScanUtf8(scan, cursor, got);
         cursor += chunk;
     }
     *cursor = '\0';
     return error;
 }
 
-/* The text the bytes hold as UTF-16 and a NUL, in a block of its own, or
-   null when they hold none or there is no memory for it: the copy is then
-   CF_TEXT alone, and the system makes the Unicode text from the code page. */
-static HGLOBAL MakeUnicodeText(const char *text, size_t length, const Utf8Scan &scan)
+/* The text of the bytes after their mark into wide, which has room for it;
+   its length in units, or kNotUtf8 when the bytes are not UTF-8 after all. */
+static size_t Decode(int encoding, const char *from, size_t size, WCHAR *wide, size_t room)
 {
-    size_t skip = 0;
-    size_t units = 0;
-    int encoding = GetTextEncoding(text, length, scan, &skip, &units);
-    if (encoding == kNoUnicodeText)
-        return nullptr;
-    // The file is under 2 GiB, so every count here fits an int, and the
-    // block's size a SIZE_T even in a 32-bit process.
-    const char *from = text + skip;
-    int size = static_cast<int>(length - skip);
-    if (encoding == kUtf8WithFaults)
-        units = static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, from, size, nullptr, 0));
-
-    HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (units + 1) * sizeof(WCHAR));
-    WCHAR *wide = unicode ? static_cast<WCHAR *>(GlobalLock(unicode)) : nullptr;
-    if (!wide) {
-        if (unicode)
-            GlobalFree(unicode);
-        return nullptr;
-    }
     if (encoding == kUtf16Le || encoding == kUtf16Be) {
         const unsigned char *bytes = reinterpret_cast<const unsigned char *>(from);
         size_t first = encoding == kUtf16Be ? 0 : 1; // the high byte of each unit
-        for (size_t i = 0; i < units; i++)
+        for (size_t i = 0; i < room; i++)
             wide[i] = static_cast<WCHAR>(bytes[2 * i + first] << 8 | bytes[2 * i + 1 - first]);
-    } else if (units > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, from, size, wide, static_cast<int>(units));
+        return room;
     }
-    wide[units] = 0;
-    GlobalUnlock(unicode);
+    // Faster than the platform's converter, which would read the whole file
+    // even when its first bytes are not UTF-8.
+    size_t units = DecodeUtf8(from, size, wide);
+    // After the mark it is UTF-8 whatever follows: the platform's converter
+    // mends the faults (there is at least one byte here).
+    if (units == kNotUtf8 && encoding == kMarkedUtf8) {
+        int made = MultiByteToWideChar(CP_UTF8, 0, from, static_cast<int>(size), wide, static_cast<int>(room));
+        units = made > 0 ? static_cast<size_t>(made) : kNotUtf8;
+    }
+    return units;
+}
+
+/* The text the bytes hold as UTF-16 and a NUL, in a block of its own, or
+   null when they hold none or there is no memory for it: the copy is then
+   CF_TEXT alone, and the system makes the Unicode text from the code page. */
+static HGLOBAL MakeUnicodeText(const char *text, size_t length)
+{
+    size_t skip = 0;
+    int encoding = GetTextEncoding(text, length, &skip);
+    if (encoding == kNoUnicodeText)
+        return nullptr;
+    const char *from = text + skip;
+    size_t size = length - skip;
+    // Room for the longest text the bytes can make: a unit for each byte of
+    // UTF-8, for each two of UTF-16 (a stray last byte is not text). The file
+    // is under 2 GiB, so this fits a SIZE_T and an int even in a 32-bit process.
+    size_t room = encoding == kUtf16Le || encoding == kUtf16Be ? size / 2 : size;
+
+    HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (room + 1) * sizeof(WCHAR));
+    WCHAR *wide = unicode ? static_cast<WCHAR *>(GlobalLock(unicode)) : nullptr;
+    size_t units = wide ? Decode(encoding, from, size, wide, room) : kNotUtf8;
+    if (units != kNotUtf8)
+        wide[units] = 0;
+    if (wide)
+        GlobalUnlock(unicode);
+
+    if (unicode && units == kNotUtf8) {
+        GlobalFree(unicode);
+        unicode = nullptr;
+    }
+    // The clipboard keeps the whole block, and hands it out whole.
+    if (unicode && units < room) {
+        HGLOBAL smaller = GlobalReAlloc(unicode, (units + 1) * sizeof(WCHAR), 0);
+        if (smaller)
+            unicode = smaller;
+    }
     return unicode;
 }
 
@@ -135,7 +156,6 @@ int CopyFileToClipboard(const wchar_t *name)
     HGLOBAL unicode = nullptr;
     char *text = nullptr;
     long long length = 0;
-    Utf8Scan scan = {};
 
     // Never closed: the runtime's exit closes it.
     FILE *stream = _wfopen(name, L"rb");
@@ -160,10 +180,10 @@ int CopyFileToClipboard(const wchar_t *name)
     }
 
     if (!error && text)
-        error = ReadWhole(stream, text, length, &scan);
+        error = ReadWhole(stream, text, length);
 
     if (!error && text) {
-        unicode = MakeUnicodeText(text, static_cast<size_t>(length), scan);
+        unicode = MakeUnicodeText(text, static_cast<size_t>(length));
         GlobalUnlock(block);
         text = nullptr;
         error = HandToClipboard(block, &unicode);

@@ -1,67 +1,33 @@
-/* Telling what Unicode text, if any, a file's bytes hold. The UTF-8 check
-   runs over each piece just read, while it is still in the cache, and stops
-   looking at the first byte that is not UTF-8: ASCII, the code page's text and
-   binary files cost next to nothing. */
+/* Telling what Unicode text, if any, a file's bytes hold, and decoding UTF-8.
+   ASCII is told from UTF-8 at memory speed, a word at a time; the code page's
+   text and binary files nearly always show at their first byte above ASCII
+   that they are not UTF-8; the decoding checks every sequence as it goes and
+   gives up at the first byte that is not UTF-8. */
 #include "TextEncoding.h"
 
 #include <string.h>
 
 // Every byte's top bit, in a word.
 static const size_t kHighBits = static_cast<size_t>(-1) / 0xFF * 0x80;
+// How far past the first byte above ASCII the bytes are checked before they
+// are taken for UTF-8.
+static const size_t kStretch = 64;
 
-// The end of the run of ASCII that starts at p, found four words at a time:
-// it stops at the first group of words holding a byte above ASCII.
-static const unsigned char *SkipAscii(const unsigned char *p, const unsigned char *end)
+// Where the first byte above ASCII is (length when there is none), looked for
+// four words at a time.
+static size_t FindAboveAscii(const char *bytes, size_t length)
 {
     size_t words[4];
-    while (static_cast<size_t>(end - p) >= sizeof words) {
-        memcpy(words, p, sizeof words);
+    size_t at = 0;
+    while (length - at >= sizeof words) {
+        memcpy(words, bytes + at, sizeof words);
         if ((words[0] | words[1] | words[2] | words[3]) & kHighBits)
             break;
-        p += sizeof words;
+        at += sizeof words;
     }
-    return p;
-}
-
-static void ScanByte(Utf8Scan *scan, unsigned c)
-{
-    if (scan->pending) {
-        if (c < scan->low || c > scan->high)
-            scan->illFormed = true;
-        scan->pending--;
-        scan->low = 0x80;
-        scan->high = 0xBF;
-    } else if (c < 0x80) {
-        scan->units++;
-    } else if (c < 0xC2 || c > 0xF4) {
-        // A continuation byte with no lead, an overlong lead, or past U+10FFFF.
-        scan->aboveAscii = true;
-        scan->illFormed = true;
-    } else {
-        scan->aboveAscii = true;
-        scan->pending = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-        scan->units += scan->pending == 3 ? 2 : 1; // a surrogate pair past U+FFFF
-        // The second byte rules out overlong forms, surrogates and everything
-        // past U+10FFFF.
-        scan->low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-        scan->high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-    }
-}
-
-void ScanUtf8(Utf8Scan *scan, const char *bytes, size_t length)
-{
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes);
-    const unsigned char *end = p + length;
-    while (p != end && !scan->illFormed) {
-        if (!scan->pending) {
-            const unsigned char *run = SkipAscii(p, end);
-            scan->units += static_cast<size_t>(run - p);
-            p = run;
-            if (p == end)
-                break;
-        }
-        ScanByte(scan, *p++);
-    }
+    while (at < length && !(bytes[at] & 0x80))
+        at++;
+    return at;
 }
 
 static bool StartsWith(const char *bytes, size_t length, const char *mark, size_t markLength)
@@ -69,29 +35,88 @@ static bool StartsWith(const char *bytes, size_t length, const char *mark, size_
     return length >= markLength && memcmp(bytes, mark, markLength) == 0;
 }
 
-int GetTextEncoding(const char *bytes, size_t length, const Utf8Scan &scan, size_t *skip, size_t *units)
+int GetTextEncoding(const char *bytes, size_t length, size_t *skip)
 {
     *skip = 0;
-    *units = 0;
     // UTF-32's marks begin or end like UTF-16's.
     if (StartsWith(bytes, length, "\xFF\xFE\0\0", 4) || StartsWith(bytes, length, "\0\0\xFE\xFF", 4))
         return kNoUnicodeText;
     if (StartsWith(bytes, length, "\xFF\xFE", 2) || StartsWith(bytes, length, "\xFE\xFF", 2)) {
         *skip = 2;
-        *units = (length - 2) / 2; // a stray last byte is not text
         return bytes[0] == '\xFF' ? kUtf16Le : kUtf16Be;
     }
-    bool wellFormed = !scan.illFormed && !scan.pending;
     if (StartsWith(bytes, length, "\xEF\xBB\xBF", 3)) {
         *skip = 3;
-        if (!wellFormed)
-            return kUtf8WithFaults;
-        *units = scan.units - 1; // the mark itself is one unit
-        return kUtf8;
+        return kMarkedUtf8;
     }
-    if (wellFormed && scan.aboveAscii) {
-        *units = scan.units;
-        return kUtf8;
-    }
-    return kNoUnicodeText;
+    // Text that is not UTF-8 nearly always shows it at its first byte above
+    // ASCII: told here, before any room is made for the text. The stretch
+    // looked at ends before a continuation byte, so as not to cut a sequence.
+    size_t first = FindAboveAscii(bytes, length);
+    if (first == length)
+        return kNoUnicodeText;
+    wchar_t stretch[kStretch]; // WCHAR on Windows: the program has one decoder
+    size_t size = length - first < kStretch ? length - first : kStretch;
+    for (int back = 0; back < 3 && first + size < length && (bytes[first + size] & 0xC0) == 0x80; back++)
+        size--;
+    return DecodeUtf8(bytes + first, size, stretch) == kNotUtf8 ? kNoUnicodeText : kUtf8;
 }
+
+static bool IsContinuation(unsigned c)
+{
+    return (c & 0xC0) == 0x80;
+}
+
+/* The character a sequence stands for, from its lead byte (0x80 or above) in
+   *c and the left bytes after it at p; how many continuation bytes it took,
+   or 0 when it is not UTF-8. Each length has its least value, which rules out
+   the overlong forms. Always inlined: a call for each character would cost
+   a third of the decoding's time. */
+static inline __attribute__((always_inline)) unsigned DecodeSequence(unsigned *c, const unsigned char *p, size_t left)
+{
+    unsigned lead = *c;
+    if (lead < 0xC2 || lead > 0xF4)
+        return 0;
+    if (lead < 0xE0) {
+        if (left < 1 || !IsContinuation(p[0]))
+            return 0;
+        *c = (lead & 0x1F) << 6 | (p[0] & 0x3F);
+        return 1;
+    }
+    if (lead < 0xF0) {
+        if (left < 2 || !IsContinuation(p[0]) || !IsContinuation(p[1]))
+            return 0;
+        *c = (lead & 0x0F) << 12 | (p[0] & 0x3F) << 6 | (p[1] & 0x3F);
+        return *c < 0x800 || (*c >= 0xD800 && *c <= 0xDFFF) ? 0 : 2; // or a surrogate
+    }
+    if (left < 3 || !IsContinuation(p[0]) || !IsContinuation(p[1]) || !IsContinuation(p[2]))
+        return 0;
+    *c = (lead & 0x07) << 18 | (p[0] & 0x3F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+    return *c < 0x10000 || *c > 0x10FFFF ? 0 : 3; // or past the last character
+}
+
+template <typename Unit>
+size_t DecodeUtf8(const char *bytes, size_t length, Unit *text)
+{
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes);
+    const unsigned char *end = p + length;
+    Unit *out = text;
+    while (p != end) {
+        unsigned c = *p++;
+        if (c >= 0x80) {
+            unsigned more = DecodeSequence(&c, p, static_cast<size_t>(end - p));
+            if (more == 0)
+                return kNotUtf8;
+            p += more;
+        }
+        if (c > 0xFFFF) { // a surrogate pair
+            *out++ = static_cast<Unit>(0xD7C0 + (c >> 10));
+            c = 0xDC00 | (c & 0x3FF);
+        }
+        *out++ = static_cast<Unit>(c);
+    }
+    return static_cast<size_t>(out - text);
+}
+
+template size_t DecodeUtf8(const char *, size_t, char16_t *);
+template size_t DecodeUtf8(const char *, size_t, wchar_t *);

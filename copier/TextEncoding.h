@@ -1,33 +1,30 @@
-/* Telling what Unicode text, if any, a file's bytes hold: a mark at the start,
-   or well-formed UTF-8 with at least one byte above ASCII. */
+/* Telling what Unicode text, if any, a file's bytes hold, and decoding UTF-8
+   that is well-formed throughout. */
 #ifndef KELBRANO_TEXTENCODING_H
 #define KELBRANO_TEXTENCODING_H
 
 #include <stddef.h>
 
 enum TextEncoding {
-    kNoUnicodeText,  // ASCII, the code page's text, binary bytes, UTF-32
-    kUtf8,           // well-formed throughout
-    kUtf8WithFaults, // after the UTF-8 mark; the converter mends the faults
+    kNoUnicodeText, // ASCII only, or UTF-32
+    kUtf8,          // no mark: the text only if DecodeUtf8 finds it well-formed
+    kMarkedUtf8,    // after the UTF-8 mark, whatever follows
     kUtf16Le,
     kUtf16Be,
 };
 
-// The UTF-8 check of bytes read so far, fed in pieces in file order.
-struct Utf8Scan {
-    size_t units;      // UTF-16 units of the text so far
-    unsigned pending;  // continuation bytes still owed by the last sequence
-    unsigned char low; // the range of the next continuation byte
-    unsigned char high;
-    bool aboveAscii; // a byte of 0x80 or above was seen
-    bool illFormed;  // no longer UTF-8; later bytes are not looked at
-};
+// DecodeUtf8's result for bytes that are not UTF-8.
+const size_t kNotUtf8 = static_cast<size_t>(-1);
 
-void ScanUtf8(Utf8Scan *scan, const char *bytes, size_t length);
+// What the bytes may hold, from their mark, or from their first bytes above
+// ASCII; and the length of the mark to skip.
+int GetTextEncoding(const char *bytes, size_t length, size_t *skip);
 
-/* What text the bytes hold, given their scan. Also gives the length of the
-   mark to skip, and the text's length in UTF-16 units (not known for
-   kUtf8WithFaults, whose faults the converter mends). */
-int GetTextEncoding(const char *bytes, size_t length, const Utf8Scan &scan, size_t *skip, size_t *units);
+/* UTF-8 as UTF-16 (Unit is a 16-bit WCHAR), stopping at the first byte that
+   is not well-formed UTF-8 (an overlong form, a surrogate, past U+10FFFF, a
+   sequence cut short or a stray continuation byte). The units written, at
+   most one for each byte, or kNotUtf8. */
+template <typename Unit>
+size_t DecodeUtf8(const char *bytes, size_t length, Unit *text);
 
 #endif

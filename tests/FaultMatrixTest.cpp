@@ -80,10 +80,13 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     std::string bytes;
     std::u16string text;
     MakeText(bytes, text);
-    // Read whole, then its text made: a block for each, and one conversion.
-    const std::string AllocUnicode = "GlobalAlloc 2 " + std::to_string(2 * text.size() + 2);
-    const Calls Read = {"GlobalAlloc 0 1301",       "GlobalLock",   AllocUnicode,  "GlobalLock",
-                        "MultiByteToWideChar 1300", "GlobalUnlock", "GlobalUnlock"};
+    // Read whole, then its text made in a block with room for a unit a byte,
+    // cut down to what the text needs.
+    const std::string AllocUnicode = "GlobalAlloc 2 2602";
+    const Calls Read = {"GlobalAlloc 0 1301", "GlobalLock",
+                        AllocUnicode,         "GlobalLock",
+                        "GlobalUnlock",       "GlobalReAlloc " + std::to_string(2 * text.size() + 2) + " 0",
+                        "GlobalUnlock"};
 
     int pipeEnds[2];
     ASSERT_EQ(0, pipe(pipeEnds));

@@ -5,7 +5,7 @@
 # seeds in tests/fuzz/corpus.
 #   command-tail  the tail found in any command line
 #   file-name     from a raw command line to the name handed to the copy
-#   utf8-scan     the UTF-8 check against glibc's iconv
+#   utf8-decode   the UTF-8 decoding against glibc's iconv
 # Prints a PASS or FAIL line per target; exits non-zero on a build failure, a
 # crash, a sanitizer report or a broken expectation, and leaves the input that
 # did it in build/fuzz/artifacts/ (replay: build/fuzz/<target> <input>).
@@ -22,11 +22,11 @@ cd "$(dirname "$0")/../.."
 seconds=${1:-20}
 out=build/fuzz
 cxx=clang++-14
-targets=(command-tail file-name utf8-scan)
-declare -A source=([command-tail]=CommandTailFuzz.cpp [file-name]=FileNameFuzz.cpp [utf8-scan]=Utf8ScanFuzz.cpp)
+targets=(command-tail file-name utf8-decode)
+declare -A source=([command-tail]=CommandTailFuzz.cpp [file-name]=FileNameFuzz.cpp [utf8-decode]=Utf8DecodeFuzz.cpp)
 declare -A tested=([command-tail]=copier/CommandTail.cpp [file-name]=copier/CommandTail.cpp
-    [utf8-scan]=copier/TextEncoding.cpp)
-declare -A dict=([command-tail]=command-line.dict [file-name]=command-line.dict [utf8-scan]=utf8.dict)
+    [utf8-decode]=copier/TextEncoding.cpp)
+declare -A dict=([command-tail]=command-line.dict [file-name]=command-line.dict [utf8-decode]=utf8.dict)
 mkdir -p "$out/artifacts"
 
 failed=0

@@ -95,6 +95,21 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     return block;
 }
 
+HGLOBAL GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT flags)
+{
+    Log("GlobalReAlloc " + std::to_string(bytes) + " " + std::to_string(flags));
+    if (!liveBlocks.count(block) || OnClipboard(block)) {
+        g_win32.faults++;
+        return nullptr;
+    }
+    liveBlocks.erase(block);
+    blockSizes.erase(block);
+    block = realloc(block, bytes);
+    liveBlocks.insert(block);
+    blockSizes[block] = bytes;
+    return block;
+}
+
 void *GlobalLock(HGLOBAL block)
 {
     Log("GlobalLock");
@@ -127,7 +142,7 @@ HGLOBAL GlobalFree(HGLOBAL block)
 // UTF-8 only, each byte that is not UTF-8 becoming U+FFFD.
 int MultiByteToWideChar(UINT codePage, DWORD, const char *bytes, int size, WCHAR *wide, int units)
 {
-    Log(std::string("MultiByteToWideChar ") + (wide ? "" : "count ") + std::to_string(size));
+    Log("MultiByteToWideChar " + std::to_string(size));
     if (codePage != CP_UTF8)
         g_win32.faults++;
     std::u16string text;

@@ -58,6 +58,7 @@ struct RECT {
 
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
 void *GlobalLock(HGLOBAL block);
+HGLOBAL GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT flags);
 BOOL GlobalUnlock(HGLOBAL block);
 HGLOBAL GlobalFree(HGLOBAL block);
 void Sleep(DWORD milliseconds);
