@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs KELBRANO.EXE on a file under Wine: installs what is missing, builds,
-# runs the program, tells its exit code and shows what is on the clipboard;
-# ends with the program's exit code.
+# runs the program, tells its exit code and shows what programs paste: what
+# the file is taken for (UTF-8 text, UTF-16 text or text in the code page),
+# the Unicode text and the CF_TEXT bytes; ends with the program's exit code.
 #   scripts/run.sh FILE     (without FILE the program shows its usage text)
 # With a desktop of yours (DISPLAY set) the program's dialog shows there, and
 # the text Wine exported to X is then handed to xclip, which serves it after
@@ -41,8 +42,8 @@ if [ -n "$desktop" ]; then
     [ -n "$name" ] && args=("$name")
     wine "$exe" "${args[@]}"
     printf 'exit 0x%08x\n' $? > "$work/out"
-    # What X programs get from Wine, read at once: Wine offers it for less
-    # than a second after the program ends.
+    # What X programs get from Wine (the Unicode text as UTF-8), read at once:
+    # Wine offers it until about a second after its last program ends.
     timeout 10 xclip -o -selection clipboard >"$work/x" 2>/dev/null
     echo "$save" | wine "$helper" >> "$work/out"
 else
@@ -52,10 +53,44 @@ else
         "$(escape "KELBRANO${name:+ \"$name\"}")" "$save" | wine "$helper" > "$work/out"
 fi
 
-python3 - "$work" <<'PY'
-import sys
+python3 - "$work" "$@" <<'PY'
+import codecs, os, sys
 work = sys.argv[1]
+sys.stdout.reconfigure(encoding='utf-8', errors='replace')
+
+def kind(path):
+    """What the program takes the file's bytes for (it puts Unicode text of
+    its own for UTF-8 and UTF-16; for the rest the system converts CF_TEXT)."""
+    with open(path, 'rb') as f:
+        head = f.read(4)
+        if head.startswith((b'\xff\xfe\0\0', b'\0\0\xfe\xff')):  # UTF-32's marks
+            return 'text in the code page'
+        if head.startswith((b'\xff\xfe', b'\xfe\xff')):
+            return 'UTF-16 text'
+        if head.startswith(b'\xef\xbb\xbf'):
+            return 'UTF-8 text'
+        f.seek(0)
+        utf8, above_ascii = codecs.getincrementaldecoder('utf-8')('strict'), False
+        try:
+            for chunk in iter(lambda: f.read(1 << 20), b''):
+                utf8.decode(chunk)
+                above_ascii = above_ascii or not chunk.isascii()
+            utf8.decode(b'', True)
+        except UnicodeDecodeError:
+            return 'text in the code page'
+        return 'UTF-8 text' if above_ascii else 'text in the code page'
+
+def count(n, unit):
+    return '%d %s%s' % (n, unit, '' if n == 1 else 's')
+
+def show(shown, more, unit):
+    if shown:
+        print(shown, end='' if shown.endswith('\n') else '\n')
+    if more > 0:
+        print('... (%d more %s%s)' % (more, unit, '' if more == 1 else 's'))
+
 code = None
+unicode = None
 for line in open(work + '/out', encoding='latin-1'):
     word, _, rest = line.strip().partition(' ')
     fields = dict(kv.split('=', 1) for kv in rest.split() if '=' in kv)
@@ -65,17 +100,43 @@ for line in open(work + '/out', encoding='latin-1'):
     elif word == 'exit':
         code = int(rest.split()[0], 16)
         print('Exit code: %d' % code)
+    elif word == 'unicode':
+        unicode = rest
     elif word == 'clip':
-        if rest == 'none':
-            print('The clipboard holds no text.')
-        else:
+        # What a Unicode program pastes (the text up to its NUL), and the CF_TEXT bytes.
+        text = raw = None
+        if unicode != 'none':
+            block = open(work + '/clipboard.unicode', 'rb').read()
+            text = block[:len(block) & ~1].decode('utf-16-le', 'replace').partition('\0')[0]
+        if rest != 'none':
             block = open(work + '/clipboard', 'rb').read()
-            text = block[:-1] if block.endswith(b'\0') else block
-            print('The clipboard holds %d bytes of text%s:' % (len(text), ' and a closing NUL' if text != block else ''))
-            shown = text[:2000]
-            print(shown.decode('cp1252', 'replace').replace('\0', '\\0'), end='' if shown.endswith(b'\n') else '\n')
-            if len(text) > len(shown):
-                print('... (%d more bytes)' % (len(text) - len(shown)))
+            raw = block[:-1] if block.endswith(b'\0') else block
+            nul = ' and a closing NUL' if raw != block else ''
+        if text is None and raw is None:
+            print('The clipboard holds no text.')
+            continue
+        # The file was copied: say what the program took it for.
+        if code == 0 and len(sys.argv) > 2 and os.path.isfile(sys.argv[2]) and os.path.getsize(sys.argv[2]):
+            print('The file is %s.' % kind(sys.argv[2]))
+        try:
+            same = text is not None and raw is not None and text == raw.decode('cp1252')
+        except UnicodeDecodeError:
+            same = False
+        if same:
+            print('Unicode programs paste these %s; programs that read CF_TEXT get them as %s in code '
+                  'page 1252%s:' % (count(len(text), 'character'), count(len(raw), 'byte'), nul))
+        else:
+            if text is None:
+                print('Unicode programs find no text.')
+            else:
+                print('Unicode programs paste %s:' % count(len(text), 'character'))
+                show(text[:2000], len(text) - 2000, 'character')
+            if raw is None:
+                print('Programs that read CF_TEXT find no text.')
+            else:
+                print('Programs that read CF_TEXT get %s%s (shown as code page 1252):' % (count(len(raw), 'byte'), nul))
+        if raw is not None:
+            show(raw[:2000].decode('cp1252', 'replace').replace('\0', '\\0'), len(raw) - 2000, 'byte')
     elif word == 'error':
         print('Helper error: ' + rest)
 if code is None:
@@ -84,15 +145,19 @@ sys.exit(code if code is not None and 0 <= code <= 255 else 255)
 PY
 status=$?
 
-# X programs lose Wine's copy soon after the program ends; xclip serves the
-# text read above from now on (until something else is copied).
+# X programs lose Wine's copy about a second after Wine's last program ends;
+# xclip serves the text read above from now on (until something else is
+# copied). Only a copy changes the clipboard: a file with no text leaves it.
 if [ -n "$desktop" ]; then
     wine_session_end
-    if [ -s "$work/x" ]; then
-        xclip -selection clipboard -i "$work/x" >/dev/null 2>&1 </dev/null
-        echo "For X programs: xclip now serves the $(stat -c %s "$work/x") bytes Wine exported, until something else is copied."
-    else
-        echo "For X programs: Wine exported no text, so there is nothing to paste there."
+    if [ "$status" -eq 0 ] && [ -f "${1:-}" ] && [ -s "${1:-}" ]; then
+        if [ -s "$work/x" ]; then
+            xclip -selection clipboard -i "$work/x" >/dev/null 2>&1 </dev/null
+            echo "For X programs: xclip now serves the $(stat -c %s "$work/x") bytes of UTF-8 Wine exported" \
+                "(the Unicode text, CR LF made LF), until something else is copied."
+        else
+            echo "For X programs: Wine exported no text, so there is nothing to paste there."
+        fi
     fi
 fi
 exit "$status"
