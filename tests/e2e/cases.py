@@ -362,7 +362,8 @@ def test_unicode_text():
                                 ('an encoded surrogate', b'\xed\xa0\x80'),
                                 ('a character past U+10FFFF', b'\xf4\x90\x80\x80')]]
     cases += [('UTF-8 cut off at the end: code page', utf8 + '\u4e2d'.encode()[:2])]
-    files = [put('unicode/%d.txt' % i, data) for i, (_, data) in enumerate(cases)]
+    for i, (_, data) in enumerate(cases):
+        put('unicode/%d.txt' % i, data)
     # Notepad, a Unicode program, pastes each as far as the first NUL.
     runs = attempts([('KELBRANO %d.txt' % i, 'ok', WORK + '/unicode', ()) for i in range(len(cases))],
                     after=[('notepad',)])
@@ -422,12 +423,12 @@ def test_run_script_on_a_desktop():
     run = subprocess.run([script, WORK + '/desktop/notes.txt'], env=dict(os.environ, WINEPREFIX=prefix),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
     time.sleep(10)
-    pasted = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, timeout=10).stdout
+    got = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=10).stdout
     shutil.rmtree(prefix, ignore_errors=True)
     report('scripts/run.sh on a desktop: X programs paste the UTF-8 text 10 s later',
            (['run.sh ended with %d: %r' % (run.returncode, run.stdout[-300:])] if run.returncode else []) +
-           (['xclip gave %s, expected %s' % (show(pasted), show(text))] if pasted != text else []))
+           (['xclip gave %s, expected %s' % (show(got), show(text))] if got != text else []))
 
 
 def main():
