@@ -1,6 +1,7 @@
 """End-to-end cases of KELBRANO.EXE under Wine, checked on the real clipboard
 and the real dialog through e2e-helper.exe. Started by run-e2e.sh inside a Wine
 session: cases.py KELBRANO.EXE e2e-helper.exe WORK-DIR"""
+import codecs
 import os
 import random
 import re
@@ -29,6 +30,10 @@ N2 = (b"Errore: su questo sistema non esiste alcuna applicazione in grado di apr
 CONTROLS = [(1, 'button', b'OK', 0x50010001), (110, 'button', HOME, 0x50010000),
             (101, 'static', None, 0x50020000), (102, 'edit', None, 0x50A10804)]
 WS_BORDER, WS_EX_CLIENTEDGE = 0x00800000, 0x00000200
+# Code page 1252 as Wine converts it: its five unused bytes become U+0081, U+008D, U+008F,
+# U+0090 and U+009D.
+CP1252 = ''.join(chr(b) if c == '\ufffd' else c
+                 for b, c in enumerate(bytes(range(256)).decode('cp1252', 'replace')))
 count = {True: 0, False: 0}
 BUSY = 100  # copies for each load on the clipboard
 
@@ -59,6 +64,7 @@ class Run:
     """One start of the program: its exit code, time, dialogs and the clipboard after it."""
     def __init__(self):
         self.code, self.ms, self.dialogs, self.errors, self.block = None, None, [], [], None
+        self.unicode = self.notepad = None  # CF_UNICODETEXT; the text Notepad pasted
         self.also = []  # the exit codes of copies started beside it
 
     def exit(self, want):
@@ -83,13 +89,15 @@ def parse_fields(rest):
     return fields
 
 
-def attempts(specs, prefix=None, sentinel=True):
+def attempts(specs, prefix=None, sentinel=True, after=()):
     """Each case: (command line, dialog actions, working dir, steps before the run).
-    Puts the sentinel on the clipboard, runs, saves the clipboard; one helper for all."""
+    Puts the sentinel on the clipboard, runs, takes the steps after, saves the clipboard;
+    one helper for all."""
     script = []
     for i, (line, actions, cwd, before) in enumerate(specs):
         script += ([('put', SENTINEL)] if sentinel else []) + list(before)
-        script += [('run', win(EXE), win(cwd), line, actions), ('save', win('%s/clip/%d' % (WORK, i)))]
+        script += [('run', win(EXE), win(cwd), line, actions)] + list(after)
+        script += [('save', win('%s/clip/%d' % (WORK, i)))]
     # Texts go as UTF-8, clipboard bytes as they are; %XX escapes keep both intact.
     text = b''.join(b'\t'.join(re.sub(rb'[^ -$&-~]', lambda m: b'%%%02x' % m[0][0],
                                       f if isinstance(f, bytes) else f.encode())
@@ -112,12 +120,19 @@ def attempts(specs, prefix=None, sentinel=True):
             run.also.append(int(rest, 16))
         elif word == 'exit':
             run.code, run.ms = int(rest.split()[0], 16), parse_fields(rest)['ms']
-        elif word == 'clip':
+        elif word == 'notepad':
+            run.notepad = b'' if rest == '-' else bytes.fromhex(rest)
+        elif word in ('unicode', 'clip'):
+            block = None
             if rest != 'none':
-                with open('%s/clip/%d' % (WORK, len(runs)), 'rb') as f:
-                    run.block = f.read()
-                if len(run.block) != int(rest):
-                    run.errors.append('saved %d bytes of %s' % (len(run.block), rest))
+                with open('%s/clip/%d%s' % (WORK, len(runs), '.unicode' * (word == 'unicode')), 'rb') as f:
+                    block = f.read()
+                if len(block) != int(rest):
+                    run.errors.append('saved %d bytes of %s' % (len(block), rest))
+            if word == 'unicode':
+                run.unicode = block
+                continue
+            run.block = block
             runs.append(run)
             run = Run()
     for _ in range(len(specs) - len(runs)):
@@ -130,12 +145,43 @@ def attempt(line, actions='ok', cwd=None, before=(), prefix=None):
     return attempts([(line, actions, cwd or WORK, before)], prefix)[0]
 
 
-def copied(run, data):
-    """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard."""
-    want = (data or SENTINEL) + b'\0'
+def converted(data):
+    """What Wine makes of CF_TEXT alone for Unicode programs: the whole block, NULs and all,
+    through code page 1252, as UTF-16LE."""
+    return codecs.charmap_decode(data + b'\0', 'strict', CP1252)[0].encode('utf-16-le')
+
+
+def pasted(data):
+    """The CF_UNICODETEXT block, UTF-16LE, a Unicode program gets after a copy of these bytes:
+    the text of a UTF-16 or UTF-8 file and a NUL; of any other file, Wine's conversion."""
+    if data[:2] == b'\xff\xfe' and data[:4] != b'\xff\xfe\0\0':
+        return data[2:len(data) & ~1] + b'\0\0'  # a stray last byte is no text
+    if data[:2] == b'\xfe\xff':
+        units = bytearray(data[2:len(data) & ~1])
+        units[0::2], units[1::2] = units[1::2], units[0::2]
+        return bytes(units) + b'\0\0'
+    if data[:3] == b'\xef\xbb\xbf':
+        return (data[3:].decode('utf-8', 'replace') + '\0').encode('utf-16-le')
+    try:
+        if not data.isascii():
+            return (data.decode('utf-8') + '\0').encode('utf-16-le')  # strict, as the program
+    except UnicodeDecodeError:
+        pass
+    return converted(data)
+
+
+def copied(run, data, busy=False):
+    """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard,
+    and its text for Unicode programs. Busy: others open the clipboard window-less, which Wine
+    lets through while ours is open, so the Unicode block may be refused (Wine's conversion)."""
+    data = data or SENTINEL
+    texts = [pasted(data)] + [converted(data)] * busy
     return run.errors + run.exit(0) + \
         (['a window appeared: %s' % show(run.message())] if run.dialogs else []) + \
-        (['clipboard %s, expected %s' % (show(run.block), show(want))] if run.block != want else [])
+        (['clipboard %s, expected %s' % (show(run.block), show(data + b'\0'))]
+         if run.block != data + b'\0' else []) + \
+        (['Unicode text %s, expected %s' % (show(run.unicode), show(texts[0]))]
+         if run.unicode not in texts else [])
 
 
 def refused(run, message, dialogs=1):
@@ -296,26 +342,66 @@ def test_wide_names():
         report('command line %r: not found' % line, refused(attempt(line), M1))
 
 
+def test_unicode_text():
+    line = ('Perch\u00e9 \u00e8 cos\u00ec? \u041f\u0440\u0438\u0432\u0435\u0442, '
+            '\u043c\u0438\u0440! \u4e2d\u6587 \U0001f600\r\n')
+    head = (line * 9).encode()
+    utf8 = head + b'-' * (510 - len(head)) + ('\U0001f600 across bytes 512\r\n' + line * 4).encode()
+    text = '\ufeffGr\u00fc\u00dfe, \u4e16\u754c \U0001f600\r\n\u00bd \u20ac \u2211\r\n'
+    cases = [('UTF-8, no mark, %d bytes' % len(utf8), utf8),
+             ('UTF-8 with a mark', text.encode()),
+             ('UTF-8 with a mark and a stray byte', text.encode() + b'\x80\r\n'),
+             ('UTF-16 LE with a mark', text.encode('utf-16-le')),
+             ('UTF-16 LE with a mark and a stray last byte', text.encode('utf-16-le') + b'!'),
+             ('UTF-16 BE with a mark', text.encode('utf-16-be')),
+             ('UTF-32 LE mark: code page', '\ufeffabc'.encode('utf-32-le')),
+             ('code page 1252 text: code page', 'Perch\u00e9 \u00e8 cos\u00ec? 5 \u20ac \u2014 \u00bd\r\n'
+              .encode('cp1252') + b'\x81\x8d\x8f\x90\x9d\r\n')]
+    cases += [('UTF-8 but for %s near the end: code page' % name, utf8 + bad + b'\r\n')
+              for name, bad in [('an overlong form', b'\xc0\xaf'), ('a stray continuation byte', b'\x80'),
+                                ('an encoded surrogate', b'\xed\xa0\x80'),
+                                ('a character past U+10FFFF', b'\xf4\x90\x80\x80')]]
+    cases += [('UTF-8 cut off at the end: code page', utf8 + '\u4e2d'.encode()[:2])]
+    for i, (_, data) in enumerate(cases):
+        put('unicode/%d.txt' % i, data)
+    # Notepad, a Unicode program, pastes each as far as the first NUL.
+    runs = attempts([('KELBRANO %d.txt' % i, 'ok', WORK + '/unicode', ()) for i in range(len(cases))],
+                    after=[('notepad',)])
+    for (name, data), run in zip(cases, runs):
+        text = pasted(data).decode('utf-16-le', 'surrogatepass').split('\0')[0]
+        report('Unicode text of %s' % name, copied(run, data) + (
+            ['Notepad pasted %s, expected %s' % (show(run.notepad), show(text.encode('utf-16-le')))]
+            if run.notepad != text.encode('utf-16-le') else []))
+
+
 def test_busy_clipboard():
-    files = [put('busy/%03d.txt' % i, rng.randbytes(rng.randint(1, 4000)) + b'%03d' % i)
-             for i in range(BUSY)]
+    # UTF-8 text: copies started together must leave both formats from one file.
+    chars = 'a b\r\n\u00e9\u00df\u043f\u0436\u4e2d\u6587\u20ac\U0001f600\U0001d11e'
+    files = [put('busy/%03d.txt' % i, ('N\u00ba %03d ' % i + ''.join(
+        rng.choice(chars) for _ in range(rng.randint(1, 1500)))).encode()) for i in range(BUSY)]
     for ms in [20, 5, 1]:
         runs = attempts([('KELBRANO %03d.txt' % i, 'ok', WORK + '/busy', [('poll', str(ms))])
                          for i in range(BUSY)])
-        bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs)) for p in copied(r, d)]
-        report('%d copies while another program opens the clipboard every %d ms' % (BUSY, ms),
-               bad[:5] + ['...'] * (len(bad) > 5))
+        bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs))
+               for p in copied(r, d, busy=True)]
+        alone = sum(r.unicode != pasted(d) for d, r in zip(files, runs))
+        report('%d copies while another program opens the clipboard every %d ms%s' % (
+            BUSY, ms, ', %d with CF_TEXT alone' % alone if alone else ''),
+            bad[:5] + ['...'] * (len(bad) > 5))
     program = win(EXE)
     runs = attempts([('KELBRANO %03d.txt' % i, 'ok', WORK + '/busy',
                       [('start', program, win(WORK + '/busy'), 'KELBRANO %03d.txt' % (i + 1))])
                      for i in range(0, BUSY, 2)])
-    bad = []
+    bad, alone = [], 0
     for i, run in zip(range(0, BUSY, 2), runs):
-        either = [files[i] + b'\0', files[i + 1] + b'\0']
+        alone += (run.block, run.unicode) in [(d + b'\0', converted(d)) for d in files[i:i + 2]]
+        either = [(d + b'\0', t) for d in files[i:i + 2] for t in (pasted(d), converted(d))]
         bad += ['pair %d: %s' % (i, p) for p in run.errors + run.exit(0) + (
             ['the other exit %s' % run.also] if run.also != [0] else []) + (
-            ['clipboard %s, expected either copy' % show(run.block)] if run.block not in either else [])]
-    report('%d pairs of copies started together' % (BUSY // 2), bad[:5] + ['...'] * (len(bad) > 5))
+            ['clipboard %s and Unicode text %s, expected both of either copy' % (
+                show(run.block), show(run.unicode))] if (run.block, run.unicode) not in either else [])]
+    report('%d pairs of copies started together%s' % (
+        BUSY // 2, ', %d with CF_TEXT alone' % alone if alone else ''), bad[:5] + ['...'] * (len(bad) > 5))
 
 
 def test_many_copies():
@@ -328,7 +414,8 @@ def test_many_copies():
 
 
 def test_run_script_on_a_desktop():
-    text = put('desktop/notes.txt', b'Pasted in an X program after Wine has stopped.\n')
+    text = put('desktop/notes.txt',
+               'Pasted in an X program after Wine has stopped: \u00e8 \u4e2d\u6587 \U0001f600.\n'.encode())
     prefix = WORK + '/prefix-desktop'  # run.sh's own Wine session: one prefix each
     shutil.rmtree(prefix, ignore_errors=True)
     subprocess.run(['cp', '-a', os.environ['WINEPREFIX'], prefix], check=True)
@@ -336,12 +423,12 @@ def test_run_script_on_a_desktop():
     run = subprocess.run([script, WORK + '/desktop/notes.txt'], env=dict(os.environ, WINEPREFIX=prefix),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
     time.sleep(10)
-    pasted = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], stdout=subprocess.PIPE,
-                            stderr=subprocess.DEVNULL, timeout=10).stdout
+    got = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=10).stdout
     shutil.rmtree(prefix, ignore_errors=True)
-    report('scripts/run.sh on a desktop: X programs paste the text 10 s later',
+    report('scripts/run.sh on a desktop: X programs paste the UTF-8 text 10 s later',
            (['run.sh ended with %d: %r' % (run.returncode, run.stdout[-300:])] if run.returncode else []) +
-           (['xclip gave %s, expected %s' % (show(pasted), show(text))] if pasted != text else []))
+           (['xclip gave %s, expected %s' % (show(got), show(text))] if got != text else []))
 
 
 def main():
@@ -354,6 +441,7 @@ def main():
     test_dialog()
     test_home_page()
     test_wide_names()
+    test_unicode_text()
     test_busy_clipboard()
     test_many_copies()
     test_run_script_on_a_desktop()

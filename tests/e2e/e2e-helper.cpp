@@ -12,6 +12,9 @@
      lock FILE                 open FILE with no sharing until the helper ends
      poll MS                   open and close the clipboard with no window every
                                MS ms, from another thread, until the next run ends
+     notepad                   start Notepad with no file, have it paste, print
+                               "notepad HEX" with the UTF-16 text it then holds
+                               and close it, its text unsaved
      start EXE DIR CMD         start EXE as run does, without waiting: the next
                                run waits for it too and prints "also CODE"
      run EXE DIR CMD ACTIONS   start EXE in DIR with exactly CMD as its command
@@ -248,6 +251,55 @@ static void Describe(HWND dialog, int number, DWORD ms)
     }
 }
 
+// What a Unicode program makes of the clipboard: Notepad's edit control
+// pastes, and its text is read back as UTF-16.
+static void Notepad()
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    wchar_t line[] = L"notepad.exe";
+    if (!CreateProcessW(nullptr, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        Say("error cannot-start-notepad %lu\n", GetLastError());
+        return;
+    }
+    WaitForInputIdle(process.hProcess, 10000);
+    Search search = {process.dwProcessId, nullptr};
+    HWND edit = nullptr;
+    for (int tries = 0; tries < 1000 && !edit; tries++) {
+        search.found = nullptr;
+        EnumWindows(FindShown, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            edit = FindWindowExW(search.found, nullptr, L"Edit", nullptr);
+        if (!edit)
+            Sleep(10);
+    }
+    if (edit) {
+        DWORD_PTR length = 0, got = 0;
+        // Our window may own the clipboard: the paste waits for it to answer.
+        SendMessageTimeoutW(edit, WM_PASTE, 0, 0, SMTO_NORMAL, 5000, nullptr);
+        SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK, 5000, &length);
+        std::vector<wchar_t> text(length + 1);
+        SendMessageTimeoutW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                            SMTO_BLOCK, 5000, &got);
+        Say("notepad %s\n",
+            Hex(reinterpret_cast<const char *>(text.data()), got * sizeof(wchar_t)).c_str());
+        // Unmodified, it closes without asking whether to save.
+        SendMessageTimeoutW(edit, EM_SETMODIFY, FALSE, 0, SMTO_BLOCK, 5000, nullptr);
+        PostMessageW(search.found, WM_CLOSE, 0, 0);
+    } else {
+        Say("error no-notepad-window\n");
+    }
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+        Say("error notepad-still-open\n");
+        TerminateProcess(process.hProcess, 0xDEAD);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
 static void Key(HWND dialog, WPARAM key)
 {
     GUITHREADINFO info = {};
@@ -388,6 +440,8 @@ int main()
             Lock(f[1]);
         else if (f[0] == "poll" && f.size() == 2)
             StartPolling(static_cast<DWORD>(atol(f[1].c_str())));
+        else if (f[0] == "notepad" && f.size() == 1)
+            Notepad();
         else if (f[0] == "start" && f.size() == 4)
             StartOnly(f[1], f[2], f[3]);
         else if (f[0] == "run" && f.size() == 5)
