@@ -114,10 +114,10 @@ static HGLOBAL MakeUnicodeText(const char *text, size_t length)
 /* One try at the whole hand-over: open, empty, set, close. On success the
    clipboard owns the text block, and the Unicode block when it took it too
    (*unicode is then null). */
-static const char *TryHandToClipboard(HGLOBAL block, HGLOBAL *unicode)
+static const char *TryHandToClipboard(HWND window, HGLOBAL block, HGLOBAL *unicode)
 {
     const char *error = nullptr;
-    BOOL open = OpenClipboard(nullptr);
+    BOOL open = OpenClipboard(window);
     if (!open)
         error = kOpenClipboardFailed;
     if (!error && !EmptyClipboard())
@@ -135,15 +135,24 @@ static const char *TryHandToClipboard(HGLOBAL block, HGLOBAL *unicode)
 
 /* Another program may open the clipboard between our open and our empty or
    set (under Wine a window-less open even succeeds while ours is open), so
-   the whole hand-over is tried again, not only the open. The block stays ours until a
-   set succeeds. */
+   the whole hand-over is tried again, not only the open. The blocks stay ours
+   until a set succeeds.
+   With the Unicode text as well, the clipboard is opened with a window of our
+   own: Wine lets a window-less open through while another window-less one is
+   open, so two copies at once could leave one file's bytes beside the other's
+   text; no other open gets through while ours has a window. */
 static const char *HandToClipboard(HGLOBAL block, HGLOBAL *unicode)
 {
-    const char *error = TryHandToClipboard(block, unicode);
+    HWND window = nullptr;
+    if (*unicode)
+        window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    const char *error = TryHandToClipboard(window, block, unicode);
     for (int tries = 1; error && tries < kClipboardTries; tries++) {
         Sleep(kClipboardPause);
-        error = TryHandToClipboard(block, unicode);
+        error = TryHandToClipboard(window, block, unicode);
     }
+    if (window)
+        DestroyWindow(window);
     return error;
 }
 

@@ -33,7 +33,10 @@ Calls Times(int n, const Calls &calls)
 // 276, and its text as UTF-16 in a block of its own.
 const std::vector<size_t> Reads = {512, 512, 276};
 const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
-const Calls Hand = {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13", "CloseClipboard"};
+// Both formats: the clipboard is opened with a message-only window of the copy's own.
+const Calls Window = {"CreateWindowExA STATIC message-only"};
+const Calls Hand = {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13",
+                    "CloseClipboard"};
 const Calls Show = {"DialogBoxParamA 1"};
 const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
 const Calls DialogFailed = {DialogFailedBox};
@@ -122,14 +125,14 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
          Show + Calls{"ShellExecuteA - " + Home + " - - 5"} + Show,
          {OpenFailed, HomeNotFound}, 0, false},
     };
-    // Without its Unicode text, the copy is still made, with the bytes alone;
-    // a block the clipboard refused is freed.
-    Calls noUnicode = Calls{"GlobalAlloc 0 1301", "GlobalLock", AllocUnicode, "GlobalUnlock"} + Hand;
-    noUnicode.erase(noUnicode.end() - 2); // no SetClipboardData 13
+    // Without its Unicode text, the copy is still made, with the bytes alone,
+    // as for any file without one; a block the clipboard refused is freed.
+    Calls noUnicode = {"GlobalAlloc 0 1301", "GlobalLock",         AllocUnicode,    "GlobalUnlock",
+                       "OpenClipboard",      "EmptyClipboard",     "SetClipboardData 1", "CloseClipboard"};
     rows.push_back({"GlobalAlloc for the Unicode text", script([] { g_win32.failedAlloc = 2; }), 0, noUnicode, {}, 3,
                     true, false});
     rows.push_back({"SetClipboardData(CF_UNICODETEXT)", script([] { g_win32.unicodeRefused = true; }), 0,
-                    Read + Hand + Calls{"GlobalFree"}, {}, 3, true, false});
+                    Read + Window + Hand + Calls{"DestroyWindow", "GlobalFree"}, {}, 3, true, false});
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
                         Take + FreeAndShow, {ReadFailed}, read, false});
@@ -142,11 +145,11 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         Calls refusedTry; // up to the refusal, and the clipboard closed after it
         const char *message;
     } steps[] = {
-        {"OpenClipboard", &Win32Double::openClipboardRefusals, {"OpenClipboard"}, ClipboardBusy},
-        {"EmptyClipboard", &Win32Double::emptyClipboardRefusals, {"OpenClipboard", "EmptyClipboard", "CloseClipboard"},
-         EmptyFailed},
+        {"OpenClipboard", &Win32Double::openClipboardRefusals, {"OpenClipboard owned"}, ClipboardBusy},
+        {"EmptyClipboard", &Win32Double::emptyClipboardRefusals,
+         {"OpenClipboard owned", "EmptyClipboard", "CloseClipboard"}, EmptyFailed},
         {"SetClipboardData", &Win32Double::setClipboardDataRefusals,
-         {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"}, SetFailed},
+         {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"}, SetFailed},
     };
     for (const auto &step : steps) {
         const Calls retry = step.refusedTry + Calls{"Sleep 20"};
@@ -154,10 +157,13 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
             std::string what = step.call + " refused " + std::to_string(refusals) + " times";
             auto inject = script([member = step.refusals, refusals] { g_win32.*member = refusals; });
             if (refusals < 50)
-                rows.push_back({what, inject, 0, Read + Times(refusals, retry) + Hand, {}, 3, true});
+                rows.push_back({what, inject, 0, Read + Window + Times(refusals, retry) + Hand + Calls{"DestroyWindow"},
+                                {}, 3, true});
             else
-                rows.push_back({what, inject, 1, Read + Times(49, retry) + step.refusedTry + Calls{"GlobalFree"} +
-                                FreeAndShow, {step.message}, 3, false});
+                rows.push_back({what, inject, 1,
+                                Read + Window + Times(49, retry) + step.refusedTry +
+                                    Calls{"DestroyWindow", "GlobalFree"} + FreeAndShow,
+                                {step.message}, 3, false});
         }
     }
     // clang-format on

@@ -223,6 +223,20 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
     return data;
 }
 
+HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR, DWORD, int, int, int, int, HWND parent, void *, HINSTANCE, void *)
+{
+    Log(std::string("CreateWindowExA ") + className + (parent == HWND_MESSAGE ? " message-only" : ""));
+    return reinterpret_cast<HWND>(0x2000);
+}
+
+BOOL DestroyWindow(HWND)
+{
+    Log("DestroyWindow");
+    if (g_win32.clipboardOpen)
+        g_win32.faults++;
+    return TRUE;
+}
+
 BOOL CloseClipboard()
 {
     Log("CloseClipboard");

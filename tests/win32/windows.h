@@ -40,6 +40,7 @@ struct RECT {
 #define CF_TEXT 1
 #define CF_UNICODETEXT 13
 #define CP_UTF8 65001
+#define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define SM_CXSCREEN 0
@@ -68,6 +69,9 @@ BOOL OpenClipboard(HWND owner);
 BOOL EmptyClipboard();
 HANDLE SetClipboardData(UINT format, HANDLE data);
 BOOL CloseClipboard();
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width, int height,
+                     HWND parent, void *menu, HINSTANCE instance, void *param);
+BOOL DestroyWindow(HWND window);
 
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
