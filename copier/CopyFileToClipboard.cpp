@@ -1,10 +1,13 @@
 /* Reads a file whole, as raw bytes, into one global block ended by a NUL and
-   hands the block to the clipboard as CF_TEXT. */
+   hands the block to the clipboard as CF_TEXT; when the bytes are UTF-8 or
+   UTF-16 text, their decoded text goes with it as CF_UNICODETEXT, for the
+   programs that paste Unicode text (nearly all of them). */
 #include <windows.h>
 #include <stdio.h>
 
 #include "CopierTexts.h"
 #include "CopyFileToClipboard.h"
+#include "TextEncoding.h"
 #include "../messages/MessageDialog.h"
 
 // One block must hold the whole file and its NUL in a 32-bit process.
@@ -32,7 +35,7 @@ long long GetFileLength(FILE *stream)
     return length;
 }
 
-static const char *ReadWhole(FILE *stream, char *text, long long length)
+static const char *ReadWhole(FILE *stream, char *text, long long length, Utf8Scan *scan)
 {
     const char *error = nullptr;
     char *cursor = text;
@@ -40,17 +43,57 @@ static const char *ReadWhole(FILE *stream, char *text, long long length)
     for (long long remaining = length; remaining > 0 && !error; remaining -= static_cast<long long>(chunk)) {
         if (static_cast<long long>(chunk) > remaining)
             chunk = static_cast<size_t>(remaining);
-        if (fread(cursor, 1, chunk, stream) < chunk)
+        size_t got = fread(cursor, 1, chunk, stream);
+        if (got < chunk)
             error = kReadFailed;
+        ScanUtf8(scan, cursor, got);
         cursor += chunk;
     }
     *cursor = '\0';
     return error;
 }
 
+/* The text the bytes hold as UTF-16 and a NUL, in a block of its own, or
+   null when they hold none or there is no memory for it: the copy is then
+   CF_TEXT alone, and the system makes the Unicode text from the code page. */
+static HGLOBAL MakeUnicodeText(const char *text, size_t length, const Utf8Scan &scan)
+{
+    size_t skip = 0;
+    size_t units = 0;
+    int encoding = GetTextEncoding(text, length, scan, &skip, &units);
+    if (encoding == kNoUnicodeText)
+        return nullptr;
+    // The file is under 2 GiB, so every count here fits an int, and the
+    // block's size a SIZE_T even in a 32-bit process.
+    const char *from = text + skip;
+    int size = static_cast<int>(length - skip);
+    if (encoding == kUtf8WithFaults)
+        units = static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, from, size, nullptr, 0));
+
+    HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (units + 1) * sizeof(WCHAR));
+    WCHAR *wide = unicode ? static_cast<WCHAR *>(GlobalLock(unicode)) : nullptr;
+    if (!wide) {
+        if (unicode)
+            GlobalFree(unicode);
+        return nullptr;
+    }
+    if (encoding == kUtf16Le || encoding == kUtf16Be) {
+        const unsigned char *bytes = reinterpret_cast<const unsigned char *>(from);
+        size_t first = encoding == kUtf16Be ? 0 : 1; // the high byte of each unit
+        for (size_t i = 0; i < units; i++)
+            wide[i] = static_cast<WCHAR>(bytes[2 * i + first] << 8 | bytes[2 * i + 1 - first]);
+    } else if (units > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, from, size, wide, static_cast<int>(units));
+    }
+    wide[units] = 0;
+    GlobalUnlock(unicode);
+    return unicode;
+}
+
 /* One try at the whole hand-over: open, empty, set, close. On success the
-   clipboard owns the block. */
-static const char *TryHandToClipboard(HGLOBAL block)
+   clipboard owns the text block, and the Unicode block when it took it too
+   (*unicode is then null). */
+static const char *TryHandToClipboard(HGLOBAL block, HGLOBAL *unicode)
 {
     const char *error = nullptr;
     BOOL open = OpenClipboard(nullptr);
@@ -60,6 +103,10 @@ static const char *TryHandToClipboard(HGLOBAL block)
         error = kEmptyClipboardFailed;
     if (!error && !SetClipboardData(CF_TEXT, block))
         error = kSetClipboardFailed;
+    // The text is the clipboard's now and is never handed over again, so a
+    // refused Unicode block is not tried again either: it stays ours to free.
+    if (!error && *unicode && SetClipboardData(CF_UNICODETEXT, *unicode))
+        *unicode = nullptr; // the clipboard owns the Unicode block now
     if (open)
         CloseClipboard();
     return error;
@@ -69,12 +116,12 @@ static const char *TryHandToClipboard(HGLOBAL block)
    set (under Wine a window-less open even succeeds while ours is open), so
    the whole hand-over is tried again, not only the open. The block stays ours until a
    set succeeds. */
-static const char *HandToClipboard(HGLOBAL block)
+static const char *HandToClipboard(HGLOBAL block, HGLOBAL *unicode)
 {
-    const char *error = TryHandToClipboard(block);
+    const char *error = TryHandToClipboard(block, unicode);
     for (int tries = 1; error && tries < kClipboardTries; tries++) {
         Sleep(kClipboardPause);
-        error = TryHandToClipboard(block);
+        error = TryHandToClipboard(block, unicode);
     }
     return error;
 }
@@ -85,8 +132,10 @@ int CopyFileToClipboard(const wchar_t *name)
 {
     const char *error = nullptr;
     HGLOBAL block = nullptr;
+    HGLOBAL unicode = nullptr;
     char *text = nullptr;
     long long length = 0;
+    Utf8Scan scan = {};
 
     // Never closed: the runtime's exit closes it.
     FILE *stream = _wfopen(name, L"rb");
@@ -111,20 +160,23 @@ int CopyFileToClipboard(const wchar_t *name)
     }
 
     if (!error && text)
-        error = ReadWhole(stream, text, length);
+        error = ReadWhole(stream, text, length, &scan);
 
     if (!error && text) {
+        unicode = MakeUnicodeText(text, static_cast<size_t>(length), scan);
         GlobalUnlock(block);
         text = nullptr;
-        error = HandToClipboard(block);
+        error = HandToClipboard(block, &unicode);
         if (!error)
-            block = nullptr; // the clipboard owns the block now
+            block = nullptr; // the clipboard owns the text block now
     }
 
     if (text)
         GlobalUnlock(block);
     if (block)
         GlobalFree(block);
+    if (unicode)
+        GlobalFree(unicode);
 
     if (error) {
         ShowMessageDialog(error);

@@ -35,7 +35,7 @@ suite "executable and its resource" ctest --preset win32 -L exe --no-tests=error
 suite "end-to-end under Wine ($KELBRANO_WINE_BITS-bit build)" \
     ctest --preset "win$KELBRANO_WINE_BITS" -L e2e --no-tests=error --verbose
 suite "reproducible build, size and imports" tests/reproducible/check.sh
-suite "fuzzing the command line" tests/fuzz/run.sh
+suite "fuzzing the command line and the UTF-8 check" tests/fuzz/run.sh
 suite "static analysis and valgrind" scripts/static-analysis.sh
 
 echo "suites: $passed passed, $failed failed"

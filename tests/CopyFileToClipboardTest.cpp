@@ -1,6 +1,7 @@
 // Copying real files through the Win32 double: the block, the reads, the
-// clipboard sequence, files too long or changing underneath. The failure of
-// each platform call is in FaultMatrixTest.cpp.
+// clipboard sequence, the Unicode text beside the bytes, files too long or
+// changing underneath. The failure of each platform call is in
+// FaultMatrixTest.cpp.
 #include "Fixture.h"
 #include "Texts.h"
 #include "copier/CopyFileToClipboard.h"
@@ -28,7 +29,8 @@ protected:
     {
         EXPECT_FALSE(g_win32.clipboardOpen);
         EXPECT_EQ(0, g_win32.faults);
-        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + (g_win32.clipboardHasText ? 1 : 0));
+        EXPECT_EQ(g_win32.blocksAllocated,
+                  g_win32.blocksFreed + g_win32.clipboardHasText + !g_win32.clipboardUnicode.empty());
     }
 
     void ExpectFailure(const char *message)
@@ -68,6 +70,43 @@ TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
                   g_win32.calls);
         // clang-format on
         EXPECT_TRUE(g_win32.dialogs.empty());
+        ExpectReleased();
+    }
+}
+
+TEST_F(Copy, GivesUnicodeProgramsTheTextTheBytesHold)
+{
+    std::string lines;
+    std::u16string text;
+    for (int i = 0; i < 40; i++) { // sequences across the 512-byte reads
+        lines += u8"Perch\u00e9 \u00e8 cos\u00ec? \u041f\u0440\u0438\u0432\u0435\u0442, \u4e2d\u6587 \U0001F600\r\n";
+        text += u"Perch\u00e9 \u00e8 cos\u00ec? \u041f\u0440\u0438\u0432\u0435\u0442, \u4e2d\u6587 \U0001F600\r\n";
+    }
+    // clang-format off
+    const struct {
+        std::string bytes;
+        std::u16string text; // empty: no Unicode text of ours
+    } rows[] = {
+        {lines, text},
+        {"\xEF\xBB\xBF" + lines, text},
+        {std::string("\xFF\xFEh\0\xE9\0=\0\xAC\x20!", 11), u"h\u00e9=\u20ac"},
+        {std::string("\xFE\xFF\0h\0\xE9\0=\x20\xAC", 10), u"h\u00e9=\u20ac"},
+        // The converter mends what is not UTF-8 after the mark.
+        {"\xEF\xBB\xBF" "caf\xE9!", u"caf\ufffd!"},
+        {"caf\xE9 cr\xE8me", u""},
+        {"plain ASCII", u""},
+    };
+    // clang-format on
+    for (const auto &row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.bytes.substr(0, 16)));
+        ResetWin32Double();
+        EXPECT_EQ(0, CopyFileToClipboard(Wide(WriteFile("file.txt", row.bytes)).c_str()));
+
+        EXPECT_EQ(row.bytes + '\0', g_win32.clipboardText);
+        EXPECT_EQ(row.text.empty() ? u"" : row.text + u'\0', g_win32.clipboardUnicode);
+        std::string unicodeBlock = "GlobalAlloc 2 " + std::to_string(2 * (row.text.size() + 1));
+        EXPECT_EQ(row.text.empty() ? 0u : 1u, g_win32.Count(unicodeBlock));
+        EXPECT_EQ(row.text.empty() ? 0u : 1u, g_win32.Count("SetClipboardData 13"));
         ExpectReleased();
     }
 }

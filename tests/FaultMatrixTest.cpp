@@ -29,10 +29,11 @@ Calls Times(int n, const Calls &calls)
     return all;
 }
 
-// A 1300-byte file: a block of 1301 bytes, filled by reads of 512, 512, 276.
+// A 1300-byte UTF-8 file: a block of 1301 bytes, filled by reads of 512, 512,
+// 276, and its text as UTF-16 in a block of its own.
 const std::vector<size_t> Reads = {512, 512, 276};
 const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
-const Calls Hand = {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"};
+const Calls Hand = {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13", "CloseClipboard"};
 const Calls Show = {"DialogBoxParamA 1"};
 const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
 const Calls DialogFailed = {DialogFailedBox};
@@ -45,17 +46,44 @@ struct Fault {
     Calls dialogs; // the message of each dialog shown
     size_t reads;  // how many of Reads were made
     bool copied;
+    bool unicode = true; // the Unicode text went with the copy
 };
+
+// Well-formed UTF-8 of exactly 1300 bytes, characters of every length, some
+// across the reads' boundaries, and the same text as UTF-16.
+void MakeText(std::string &bytes, std::u16string &text)
+{
+    const struct {
+        const char *bytes;
+        const char16_t *text;
+    } samples[] = {{"a", u"a"},
+                   {"\r\n", u"\r\n"},
+                   {u8"\u00e9", u"\u00e9"},
+                   {u8"\u0416", u"\u0416"},
+                   {u8"\u4e2d", u"\u4e2d"},
+                   {u8"\U0001F600", u"\U0001F600"}};
+    std::mt19937 random(7);
+    while (bytes.size() < 1296) {
+        const auto &sample = samples[random() % 6];
+        bytes += sample.bytes;
+        text += sample.text;
+    }
+    text += std::u16string(1300 - bytes.size(), u'.');
+    bytes.resize(1300, '.');
+}
 } // namespace
 
 class FaultMatrix : public ProgramTest {};
 
 TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld)
 {
-    std::string bytes(1300, '\0');
-    std::mt19937 random(7);
-    for (char &c : bytes)
-        c = static_cast<char>(random());
+    std::string bytes;
+    std::u16string text;
+    MakeText(bytes, text);
+    // Read whole, then its text made: a block for each, and one conversion.
+    const std::string AllocUnicode = "GlobalAlloc 2 " + std::to_string(2 * text.size() + 2);
+    const Calls Read = {"GlobalAlloc 0 1301",       "GlobalLock",   AllocUnicode,  "GlobalLock",
+                        "MultiByteToWideChar 1300", "GlobalUnlock", "GlobalUnlock"};
 
     int pipeEnds[2];
     ASSERT_EQ(0, pipe(pipeEnds));
@@ -91,6 +119,14 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
          Show + Calls{"ShellExecuteA - " + Home + " - - 5"} + Show,
          {OpenFailed, HomeNotFound}, 0, false},
     };
+    // Without its Unicode text, the copy is still made, with the bytes alone;
+    // a block the clipboard refused is freed.
+    Calls noUnicode = Calls{"GlobalAlloc 0 1301", "GlobalLock", AllocUnicode, "GlobalUnlock"} + Hand;
+    noUnicode.erase(noUnicode.end() - 2); // no SetClipboardData 13
+    rows.push_back({"GlobalAlloc for the Unicode text", script([] { g_win32.failedAlloc = 2; }), 0, noUnicode, {}, 3,
+                    true, false});
+    rows.push_back({"SetClipboardData(CF_UNICODETEXT)", script([] { g_win32.unicodeRefused = true; }), 0,
+                    Read + Hand + Calls{"GlobalFree"}, {}, 3, true, false});
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
                         Take + FreeAndShow, {ReadFailed}, read, false});
@@ -106,7 +142,8 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         {"OpenClipboard", &Win32Double::openClipboardRefusals, {"OpenClipboard"}, ClipboardBusy},
         {"EmptyClipboard", &Win32Double::emptyClipboardRefusals, {"OpenClipboard", "EmptyClipboard", "CloseClipboard"},
          EmptyFailed},
-        {"SetClipboardData", &Win32Double::setClipboardDataRefusals, Hand, SetFailed},
+        {"SetClipboardData", &Win32Double::setClipboardDataRefusals,
+         {"OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"}, SetFailed},
     };
     for (const auto &step : steps) {
         const Calls retry = step.refusedTry + Calls{"Sleep 20"};
@@ -114,10 +151,10 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
             std::string what = step.call + " refused " + std::to_string(refusals) + " times";
             auto inject = script([member = step.refusals, refusals] { g_win32.*member = refusals; });
             if (refusals < 50)
-                rows.push_back({what, inject, 0, Take + Times(refusals, retry) + Hand, {}, 3, true});
+                rows.push_back({what, inject, 0, Read + Times(refusals, retry) + Hand, {}, 3, true});
             else
-                rows.push_back({what, inject, 1, Take + Times(49, retry) + step.refusedTry + FreeAndShow,
-                                {step.message}, 3, false});
+                rows.push_back({what, inject, 1, Read + Times(49, retry) + step.refusedTry + Calls{"GlobalFree"} +
+                                FreeAndShow, {step.message}, 3, false});
         }
     }
     // clang-format on
@@ -135,11 +172,13 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         EXPECT_EQ(std::vector<size_t>(Reads.begin(), Reads.begin() + static_cast<long>(row.reads)), g_win32.reads);
         EXPECT_EQ(row.copied, g_win32.clipboardHasText);
         EXPECT_EQ(row.copied ? bytes + '\0' : "", g_win32.clipboardText);
+        bool unicode = row.copied && row.unicode;
+        EXPECT_EQ(unicode ? text + u'\0' : u"", g_win32.clipboardUnicode);
         // No double free, no clipboard call while closed nor dialog while open,
         // nothing left held.
         EXPECT_EQ(0, g_win32.faults);
         EXPECT_FALSE(g_win32.clipboardOpen);
-        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + (row.copied ? 1 : 0));
+        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + row.copied + unicode);
     }
     close(pipeEnds[0]);
     close(pipeEnds[1]);

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Fuzzes the command-line handling with libFuzzer (clang 14, AddressSanitizer
-# and UBSan): builds two targets into build/fuzz, then runs both side by side
-# for SECONDS each (default 20), starting from the seeds in tests/fuzz/corpus.
+# Fuzzes the command-line handling and the UTF-8 check with libFuzzer (clang
+# 14, AddressSanitizer and UBSan): builds three targets into build/fuzz, then
+# runs them side by side for SECONDS each (default 20), starting from the
+# seeds in tests/fuzz/corpus.
 #   command-tail  the tail found in any command line
 #   file-name     from a raw command line to the name handed to the copy
+#   utf8-scan     the UTF-8 check against glibc's iconv
 # Prints a PASS or FAIL line per target; exits non-zero on a build failure, a
 # crash, a sanitizer report or a broken expectation, and leaves the input that
 # did it in build/fuzz/artifacts/ (replay: build/fuzz/<target> <input>).
@@ -20,15 +22,18 @@ cd "$(dirname "$0")/../.."
 seconds=${1:-20}
 out=build/fuzz
 cxx=clang++-14
-targets=(command-tail file-name)
-declare -A source=([command-tail]=CommandTailFuzz.cpp [file-name]=FileNameFuzz.cpp)
+targets=(command-tail file-name utf8-scan)
+declare -A source=([command-tail]=CommandTailFuzz.cpp [file-name]=FileNameFuzz.cpp [utf8-scan]=Utf8ScanFuzz.cpp)
+declare -A tested=([command-tail]=copier/CommandTail.cpp [file-name]=copier/CommandTail.cpp
+    [utf8-scan]=copier/TextEncoding.cpp)
+declare -A dict=([command-tail]=command-line.dict [file-name]=command-line.dict [utf8-scan]=utf8.dict)
 mkdir -p "$out/artifacts"
 
 failed=0
 for target in "${targets[@]}"; do
     if ! "$cxx" -std=c++17 -g -O1 -Wall -Wextra -Werror -I. \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-        copier/CommandTail.cpp "tests/fuzz/${source[$target]}" -o "$out/$target" 2>"$out/$target.build.log"; then
+        "${tested[$target]}" "tests/fuzz/${source[$target]}" -o "$out/$target" 2>"$out/$target.build.log"; then
         cat "$out/$target.build.log"
         echo "FAIL fuzz $target: does not build (is libclang-rt-14-dev installed? scripts/install-deps.sh)"
         failed=1
@@ -40,7 +45,7 @@ declare -A pid
 for target in "${targets[@]}"; do
     mkdir -p "$out/corpus/$target"
     "$out/$target" -max_total_time="$seconds" -max_len=4096 -timeout=10 -print_final_stats=1 \
-        -dict=tests/fuzz/command-line.dict -artifact_prefix="$out/artifacts/$target-" \
+        -dict="tests/fuzz/${dict[$target]}" -artifact_prefix="$out/artifacts/$target-" \
         "$out/corpus/$target" "tests/fuzz/corpus/$target" >"$out/$target.log" 2>&1 &
     pid[$target]=$!
 done

@@ -2,8 +2,8 @@
 # Two clean builds of KELBRANO.EXE and of the release zip with the win32
 # preset, from two copies of the same sources at different paths into
 # different build directories, must be byte-identical; and the executable must
-# stay small: at most 16 KiB, PE32 for i386, GUI subsystem, importing exactly
-# KERNEL32, USER32, SHELL32, msvcrt.
+# stay small: at most 16 KiB, PE32 for i386, large-address-aware, GUI
+# subsystem, importing exactly KERNEL32, USER32, SHELL32, msvcrt.
 # Prints a PASS or FAIL line per check; exits 1 when any check fails.
 set -uo pipefail
 
@@ -64,6 +64,12 @@ if grep -q 'file format pei-i386' <<<"$headers" && grep -qE '^Magic[[:space:]]+0
     pass "PE32 for i386"
 else
     fail "not PE32 for i386: $(grep -m1 'file format' <<<"$headers"), $(grep -m1 '^Magic' <<<"$headers")"
+fi
+# A file's text and its Unicode copy can need more than 2 GiB of addresses.
+if grep -q 'large address aware' <<<"$headers"; then
+    pass "large-address-aware"
+else
+    fail "not large-address-aware: $(grep -m1 '^Characteristics' <<<"$headers")"
 fi
 subsystem=$(awk '/^Subsystem/ {$1 = ""; print substr($0, 2)}' <<<"$headers")
 if [ "$subsystem" = "00000002 (Windows GUI)" ]; then pass "subsystem $subsystem"; else fail "subsystem $subsystem, not Windows GUI"; fi

@@ -10,13 +10,14 @@
 #include <string.h>
 
 #include <set>
+#include <wchar.h>
 
 Win32Double g_win32;
 
 namespace {
 std::set<void *> liveBlocks;
 std::map<void *, size_t> blockSizes;
-void *clipboardBlock;
+std::map<UINT, void *> clipboardBlocks; // each format's block
 HWND const kDialog = reinterpret_cast<HWND>(0x1000);
 
 bool quiet; // while the double itself runs the dialog procedure
@@ -27,13 +28,21 @@ void Log(const std::string &call)
         g_win32.calls.push_back(call);
 }
 
-void ReleaseClipboardBlock()
+bool OnClipboard(void *block)
 {
-    if (clipboardBlock) {
-        liveBlocks.erase(clipboardBlock);
-        free(clipboardBlock);
-        clipboardBlock = nullptr;
+    for (const auto &format : clipboardBlocks)
+        if (format.second == block)
+            return true;
+    return false;
+}
+
+void ReleaseClipboardBlocks()
+{
+    for (const auto &format : clipboardBlocks) {
+        liveBlocks.erase(format.second);
+        free(format.second);
     }
+    clipboardBlocks.clear();
     g_win32.clipboardHasText = false;
 }
 }
@@ -48,7 +57,7 @@ size_t Win32Double::Count(const std::string &call) const
 
 void ResetWin32Double()
 {
-    ReleaseClipboardBlock();
+    ReleaseClipboardBlocks();
     g_win32 = Win32Double();
 }
 
@@ -77,7 +86,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     Log("GlobalAlloc " + std::to_string(flags) + " " + std::to_string(bytes));
     if (g_win32.onGlobalAlloc)
         g_win32.onGlobalAlloc();
-    if (g_win32.globalAllocFails)
+    if (g_win32.globalAllocFails || g_win32.Count("GlobalAlloc") == g_win32.failedAlloc)
         return nullptr;
     void *block = malloc(bytes);
     liveBlocks.insert(block);
@@ -105,7 +114,7 @@ BOOL GlobalUnlock(HGLOBAL block)
 HGLOBAL GlobalFree(HGLOBAL block)
 {
     Log("GlobalFree");
-    if (!liveBlocks.count(block) || block == clipboardBlock) {
+    if (!liveBlocks.count(block) || OnClipboard(block)) {
         g_win32.faults++;
         return block;
     }
@@ -113,6 +122,35 @@ HGLOBAL GlobalFree(HGLOBAL block)
     free(block);
     g_win32.blocksFreed++;
     return nullptr;
+}
+
+// UTF-8 only, each byte that is not UTF-8 becoming U+FFFD.
+int MultiByteToWideChar(UINT codePage, DWORD, const char *bytes, int size, WCHAR *wide, int units)
+{
+    Log(std::string("MultiByteToWideChar ") + (wide ? "" : "count ") + std::to_string(size));
+    if (codePage != CP_UTF8)
+        g_win32.faults++;
+    std::u16string text;
+    mbstate_t state = {};
+    for (size_t at = 0, n; at < static_cast<size_t>(size); at += n) {
+        wchar_t c = 0;
+        n = mbrtowc(&c, bytes + at, static_cast<size_t>(size) - at, &state);
+        if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) {
+            c = 0xFFFD;
+            n = 1;
+            state = mbstate_t();
+        }
+        n = n ? n : 1; // a NUL
+        if (c > 0xFFFF)
+            text += {static_cast<char16_t>(0xD7C0 + (c >> 10)), static_cast<char16_t>(0xDC00 | (c & 0x3FF))};
+        else
+            text += static_cast<char16_t>(c);
+    }
+    if (wide && text.size() > static_cast<size_t>(units))
+        return 0;
+    if (wide)
+        text.copy(wide, text.size());
+    return static_cast<int>(text.size());
 }
 
 void Sleep(DWORD milliseconds)
@@ -142,7 +180,7 @@ BOOL EmptyClipboard()
         g_win32.emptyClipboardRefusals--;
         return FALSE;
     }
-    ReleaseClipboardBlock();
+    ReleaseClipboardBlocks();
     return TRUE;
 }
 
@@ -155,11 +193,18 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
         g_win32.setClipboardDataRefusals--;
         return nullptr;
     }
-    ReleaseClipboardBlock();
-    clipboardBlock = data;
-    g_win32.clipboardHasText = true;
-    g_win32.clipboardSize = blockSizes[data];
-    g_win32.clipboardText.assign(static_cast<char *>(data), blockSizes[data]);
+    if (format == CF_UNICODETEXT && g_win32.unicodeRefused)
+        return nullptr;
+    if (clipboardBlocks.count(format) || blockSizes[data] % (format == CF_UNICODETEXT ? 2 : 1))
+        g_win32.faults++;
+    clipboardBlocks[format] = data;
+    if (format == CF_UNICODETEXT) {
+        g_win32.clipboardUnicode.assign(static_cast<char16_t *>(data), blockSizes[data] / 2);
+    } else {
+        g_win32.clipboardHasText = true;
+        g_win32.clipboardSize = blockSizes[data];
+        g_win32.clipboardText.assign(static_cast<char *>(data), blockSizes[data]);
+    }
     return data;
 }
 

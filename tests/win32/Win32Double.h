@@ -14,10 +14,12 @@
 struct Win32Double {
     // What the calls return.
     bool globalAllocFails = false;
+    size_t failedAlloc = 0; // the GlobalAlloc with this number (from 1) fails
     bool globalLockFails = false;
     int openClipboardRefusals = 0;     // this many OpenClipboard calls fail first
     int emptyClipboardRefusals = 0;    // and EmptyClipboard calls
     int setClipboardDataRefusals = 0;  // and SetClipboardData calls
+    bool unicodeRefused = false;       // SetClipboardData(CF_UNICODETEXT) fails
     std::deque<INT_PTR> dialogResults; // DialogBoxParamA, then IDOK when empty
     INT_PTR shellResult = 42;
     RECT dialogRect = {10, 20, 110, 70};
@@ -38,6 +40,7 @@ struct Win32Double {
     bool clipboardOpen = false;
     bool clipboardHasText = false;
     std::string clipboardText;              // the whole CF_TEXT block, NUL included
+    std::u16string clipboardUnicode;        // the whole CF_UNICODETEXT block, NUL included
     // clang-format on
     size_t clipboardSize = 0;
 

@@ -22,6 +22,7 @@ typedef INT_PTR LPARAM;
 typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef wchar_t *LPWSTR;
+typedef char16_t WCHAR; // 16-bit, as on Windows; wchar_t is 32-bit here
 typedef void *HANDLE;
 typedef void *HGLOBAL;
 typedef struct HWND__ *HWND;
@@ -35,7 +36,10 @@ struct RECT {
 #define TRUE 1
 #define FALSE 0
 #define GMEM_FIXED 0
+#define GMEM_MOVEABLE 2
 #define CF_TEXT 1
+#define CF_UNICODETEXT 13
+#define CP_UTF8 65001
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define SM_CXSCREEN 0
@@ -57,6 +61,7 @@ void *GlobalLock(HGLOBAL block);
 BOOL GlobalUnlock(HGLOBAL block);
 HGLOBAL GlobalFree(HGLOBAL block);
 void Sleep(DWORD milliseconds);
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenClipboard(HWND owner);
 BOOL EmptyClipboard();
