@@ -1,6 +1,9 @@
 /* The physical limit of the job, for the benchmark to compare against: one
    ReadFile of the whole file into one global block, handed to the clipboard
    as CF_TEXT. No runtime library; imports KERNEL32 and USER32 only.
+   Built with UNICODE_TEXT (UnicodeBaseline.cpp) it also converts the block
+   from UTF-8 with one MultiByteToWideChar call and hands that over as
+   CF_UNICODETEXT right after CF_TEXT: the least a copy of UTF-8 text costs.
    Usage: Baseline FILE (the rest of the command line after the program name). */
 #include <windows.h>
 
@@ -20,11 +23,27 @@ static const char *CommandTail(const char *p)
     return p;
 }
 
+#ifdef UNICODE_TEXT
+/* The text and its NUL (count bytes) as UTF-16 and a NUL unit, in a block for
+   the clipboard; UTF-16 never takes more units than UTF-8 takes bytes. */
+static HGLOBAL Utf16Block(const char *text, int count)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(count) * sizeof(WCHAR));
+    WCHAR *wide = block ? static_cast<WCHAR *>(GlobalLock(block)) : nullptr;
+    if (!wide)
+        return nullptr;
+    int converted = MultiByteToWideChar(CP_UTF8, 0, text, count, wide, count);
+    GlobalUnlock(block);
+    return converted ? block : nullptr;
+}
+#endif
+
 static UINT Copy(const char *name)
 {
     HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     LARGE_INTEGER size;
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size) || size.HighPart || size.LowPart >= 0x80000000u)
+    // The length and its NUL must fit the int that MultiByteToWideChar counts in.
+    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size) || size.HighPart || size.LowPart >= 0x7fffffffu)
         return 1;
     DWORD length = size.LowPart;
     HGLOBAL block = GlobalAlloc(GMEM_FIXED, length + 1);
@@ -33,9 +52,17 @@ static UINT Copy(const char *name)
     if (!block || !ReadFile(file, text, length, &read, nullptr) || read != length)
         return 1;
     text[length] = '\0';
+#ifdef UNICODE_TEXT
+    HGLOBAL unicode = Utf16Block(text, static_cast<int>(length + 1));
+    if (!unicode)
+        return 1;
+#endif
     if (!OpenClipboard(nullptr))
         return 1;
     UINT failed = !EmptyClipboard() || !SetClipboardData(CF_TEXT, block);
+#ifdef UNICODE_TEXT
+    failed = failed || !SetClipboardData(CF_UNICODETEXT, unicode);
+#endif
     CloseClipboard();
     return failed;
 }

@@ -1,14 +1,17 @@
 /* Runs one program for the benchmark and measures it from inside Wine, so
    that starting Wine's loader for this launcher is not counted.
-   Usage: Launch EXPECTED PROGRAM [FILE]
+   Usage: Launch CHECK PROGRAM [FILE]
    Empties the clipboard, runs "PROGRAM" FILE, waits for it, then prints
      <milliseconds> <peak working set> <peak private bytes> <exit code> <clipboard>
    Memory is in bytes, sampled every millisecond while the program runs (under
    Wine the counters come from /proc/PID/status: VmHWM, and RssAnon + VmSwap).
-   <clipboard> is "same" when the clipboard's CF_TEXT is EXPECTED's bytes and a
-   NUL, "differs" otherwise, "-" when EXPECTED is "-". A program still running
-   after two minutes (a message dialog waiting for a click) is ended with exit
-   code 124. */
+   CHECK says what the clipboard must then hold, and <clipboard> is "same" when
+   it does, otherwise the format that differs:
+     -      nothing is checked; <clipboard> is "-"
+     bytes  CF_TEXT is FILE's exact bytes and a NUL
+     utf8   that, and CF_UNICODETEXT is FILE decoded from UTF-8 and a NUL unit
+   A program still running after two minutes (a message dialog waiting for a
+   click) is ended with exit code 124. */
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -28,30 +31,56 @@ static char *ReadWholeFile(const char *name, DWORD *length)
     return bytes;
 }
 
-static bool ClipboardHolds(const char *expectedName)
+/* Whether the open clipboard's FORMAT block holds size bytes of expected and
+   then a NUL of unit bytes. */
+static bool FormatHolds(UINT format, const void *expected, SIZE_T size, SIZE_T unit)
+{
+    HANDLE data = GetClipboardData(format);
+    const char *held = data ? static_cast<const char *>(GlobalLock(data)) : nullptr;
+    if (!held)
+        return false;
+    static const char nul[sizeof(WCHAR)] = {};
+    bool same =
+        GlobalSize(data) >= size + unit && memcmp(held, expected, size) == 0 && memcmp(held + size, nul, unit) == 0;
+    GlobalUnlock(data);
+    return same;
+}
+
+/* "same", or the name of the first format that does not hold what it should. */
+static const char *ClipboardCheck(const char *expectedName, bool unicode)
 {
     DWORD length = 0;
     const char *expected = ReadWholeFile(expectedName, &length);
-    if (!expected || !OpenClipboard(nullptr))
-        return false;
-    bool same = false;
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char *text = data ? static_cast<const char *>(GlobalLock(data)) : nullptr;
-    if (text) {
-        same = GlobalSize(data) > length && memcmp(text, expected, length) == 0 && text[length] == '\0';
-        GlobalUnlock(data);
+    if (!expected)
+        return "unreadable";
+    WCHAR *wide = nullptr;
+    int units = 0;
+    if (unicode) {
+        // The file itself must be UTF-8, or no program could pass.
+        units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, expected, static_cast<int>(length), nullptr, 0);
+        wide = units ? static_cast<WCHAR *>(VirtualAlloc(nullptr, units * sizeof(WCHAR), MEM_COMMIT, PAGE_READWRITE))
+                     : nullptr;
+        if (!wide || !MultiByteToWideChar(CP_UTF8, 0, expected, static_cast<int>(length), wide, units))
+            return "not-utf8";
     }
+    if (!OpenClipboard(nullptr))
+        return "unopened";
+    const char *result = "same";
+    if (!FormatHolds(CF_TEXT, expected, length, 1))
+        result = "differs:CF_TEXT";
+    else if (unicode && !FormatHolds(CF_UNICODETEXT, wide, units * sizeof(WCHAR), sizeof(WCHAR)))
+        result = "differs:CF_UNICODETEXT";
     CloseClipboard();
-    return same;
+    return result;
 }
 
 int main(int argc, char **argv)
 {
-    if (argc < 3 || argc > 4) {
-        fprintf(stderr, "usage: Launch EXPECTED|- PROGRAM [FILE]\n");
+    const bool check = argc == 4 && (strcmp(argv[1], "bytes") == 0 || strcmp(argv[1], "utf8") == 0);
+    if (argc < 3 || argc > 4 || (!check && strcmp(argv[1], "-") != 0)) {
+        fprintf(stderr, "usage: Launch -|bytes|utf8 PROGRAM [FILE]\n");
         return 2;
     }
-    const bool check = strcmp(argv[1], "-") != 0;
     char commandLine[2048];
     snprintf(commandLine, sizeof commandLine, argc == 4 ? "\"%s\" %s" : "\"%s\"", argv[2], argv[3]);
 
@@ -88,10 +117,10 @@ int main(int argc, char **argv)
 
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
-    const char *clipboard = !check ? "-" : ClipboardHolds(argv[1]) ? "same" : "differs";
+    const char *clipboard = check ? ClipboardCheck(argv[3], strcmp(argv[1], "utf8") == 0) : "-";
     // clang-format off
-    printf("%.3f %lu %lu %lu %s\n", 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
-           static_cast<unsigned long>(peakWorkingSet), static_cast<unsigned long>(peakPrivate), exitCode, clipboard);
+    printf("%.3f %llu %llu %lu %s\n", 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart),
+           static_cast<unsigned long long>(peakWorkingSet), static_cast<unsigned long long>(peakPrivate), exitCode, clipboard);
     // clang-format on
     return 0;
 }

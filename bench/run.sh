@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Benchmark (not a test): KELBRANO.EXE against a baseline program that does the
-# same job with one ReadFile (Baseline.cpp), on text files of 4 KiB, 1 MiB,
-# 64 MiB and 256 MiB, under Wine with a virtual X display of its own. Each
-# program is started by Launch.exe inside one Wine session, which times it with
-# QueryPerformanceCounter, samples its memory and checks that the clipboard
-# then holds the file's exact bytes. Writes docs/benchmarks.md and
-# docs/benchmarks.png.
-#   bench/run.sh                 build KELBRANO.EXE with the win32 preset, then measure
+# Benchmark (not a test): KELBRANO.EXE against the least the same job can
+# cost, under Wine with a virtual X display of its own, on files of 4 KiB,
+# 1 MiB, 64 MiB and 256 MiB of three kinds: ASCII text and random bytes
+# against Baseline.cpp (one ReadFile, CF_TEXT), UTF-8 text against
+# UnicodeBaseline.cpp (that and one MultiByteToWideChar, CF_UNICODETEXT too).
+# Each program is started by Launch.exe inside one Wine session, which times it
+# with QueryPerformanceCounter, samples its memory and checks what the
+# clipboard then holds. Writes docs/benchmarks.md and docs/benchmarks.png.
+# Where the kernel runs no 32-bit code, the 64-bit build of the same sources
+# is measured under 64-bit Wine (the size and imports are still the 32-bit
+# build's, which ships).
+#   bench/run.sh                 build KELBRANO.EXE, then measure
 #   KELBRANO_EXE=x.exe BENCH_OUT=/tmp/b bench/run.sh
-#                                measure another build, writing benchmarks.md/.png into /tmp/b
-#   RUNS=9 bench/run.sh          runs per program and size (default 5)
+#                                measure another build (one Wine here can run),
+#                                writing benchmarks.md/.png into /tmp/b
+#   RUNS=9 bench/run.sh          runs per program, kind and size (default 5)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,35 +23,57 @@ RUNS=${RUNS:-5}
 OUT=${BENCH_OUT:-docs}
 BIN=build/bench
 SIZES=(4096 1048576 67108864 268435456)
+KINDS=(ascii random utf8)
 label() { case $1 in 4096) echo "4 KiB" ;; 1048576) echo "1 MiB" ;; 67108864) echo "64 MiB" ;; 268435456) echo "256 MiB" ;; esac; }
+kind_name() { case $1 in ascii) echo "ASCII text" ;; random) echo "random bytes" ;; utf8) echo "UTF-8 text" ;; esac; }
+baseline_of() { if [ "$1" = utf8 ]; then echo UnicodeBaseline; else echo Baseline; fi; }
 
 KELBRANO_EXTRA_PACKAGES=$(command -v gnuplot >/dev/null || echo gnuplot-nox) scripts/install-deps.sh
 
+# shellcheck source=../scripts/wine-session.sh
+. scripts/wine-session.sh
+# A prefix of the bench's own, apart from the tests' (a clipboard left by them
+# or a prefix being made can't get in the way).
+export WINEPREFIX="$ROOT/build/bench-prefix${KELBRANO_WINE_BITS/32/}"
+if [ "$KELBRANO_WINE_BITS" = 64 ]; then
+    cxx=x86_64-w64-mingw32-g++ entry=Start
+    echo "This machine can't run 32-bit x86 programs: measuring the 64-bit build of the same sources under 64-bit Wine."
+else
+    cxx=i686-w64-mingw32-g++ entry=_Start
+fi
+
 if [ -z "${KELBRANO_EXE:-}" ]; then
-    cmake --preset win32 >/dev/null
-    cmake --build --preset win32 >/dev/null
-    KELBRANO_EXE=build/win32/KELBRANO.EXE
+    for preset in win32 "win$KELBRANO_WINE_BITS"; do
+        cmake --preset "$preset" >/dev/null
+        cmake --build --preset "$preset" >/dev/null
+    done
+    KELBRANO_EXE=build/win$KELBRANO_WINE_BITS/KELBRANO.EXE
+    SHIPPED_EXE=build/win32/KELBRANO.EXE
+else
+    SHIPPED_EXE=$KELBRANO_EXE
 fi
 KELBRANO_EXE=$(realpath "$KELBRANO_EXE")
+build_name() { case $(x86_64-w64-mingw32-objdump -f "$1" | awk '/file format/ {print $NF}') in pei-x86-64) echo 64-bit ;; *) echo 32-bit ;; esac; }
 
 # The bench's own programs: no runtime library, except for the launcher.
 mkdir -p "$BIN" "$OUT"
 flags=(-Os -Wall -Wextra -Werror -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -s)
-bare=(-mwindows -nostdlib -Wl,-e,_Start)
-i686-w64-mingw32-g++ "${flags[@]}" -static -o "$BIN/Launch.exe" bench/Launch.cpp
-i686-w64-mingw32-g++ "${flags[@]}" "${bare[@]}" -o "$BIN/Baseline.exe" bench/Baseline.cpp -lkernel32 -luser32
-i686-w64-mingw32-g++ "${flags[@]}" "${bare[@]}" -o "$BIN/Nothing.exe" bench/Nothing.cpp -lkernel32
-i686-w64-mingw32-g++ "${flags[@]}" "${bare[@]}" -DSAME_IMPORTS -o "$BIN/NothingSameImports.exe" bench/Nothing.cpp \
+bare=(-mwindows -nostdlib "-Wl,-e,$entry")
+$cxx "${flags[@]}" -static -o "$BIN/Launch.exe" bench/Launch.cpp
+$cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Baseline.exe" bench/Baseline.cpp -lkernel32 -luser32
+$cxx "${flags[@]}" "${bare[@]}" -o "$BIN/UnicodeBaseline.exe" bench/UnicodeBaseline.cpp -lkernel32 -luser32
+$cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Nothing.exe" bench/Nothing.cpp -lkernel32
+$cxx "${flags[@]}" "${bare[@]}" -DSAME_IMPORTS -o "$BIN/NothingSameImports.exe" bench/Nothing.cpp \
     -lkernel32 -luser32 -lshell32 -lmsvcrt
 
-exe_size=$(stat -c %s "$KELBRANO_EXE")
-imports=$(i686-w64-mingw32-objdump -p "$KELBRANO_EXE" | awk '/DLL Name:/ {print $3}' | sort -f | paste -sd' ')
-echo "KELBRANO.EXE: $exe_size bytes; imports: $imports"
+measured_build=$(build_name "$KELBRANO_EXE")
+shipped_build=$(build_name "$SHIPPED_EXE")
+exe_size=$(stat -c %s "$SHIPPED_EXE")
+measured_size=$(stat -c %s "$KELBRANO_EXE")
+imports=$(x86_64-w64-mingw32-objdump -p "$SHIPPED_EXE" | awk '/DLL Name:/ {print $3}' | sort -f | paste -sd' ')
+echo "KELBRANO.EXE measured: the $measured_build build, $measured_size bytes; $shipped_build build: $exe_size bytes, imports: $imports"
 
 TMP=$(mktemp -d /tmp/kelbrano-bench.XXXXXX)
-export WINEPREFIX="$ROOT/build/bench-prefix"
-# shellcheck source=../scripts/wine-session.sh
-. scripts/wine-session.sh
 cleanup() {
     rm -rf "$TMP"
     wine_session_end || true
@@ -54,141 +81,178 @@ cleanup() {
 trap cleanup EXIT
 
 for size in "${SIZES[@]}"; do
-    head -c "$size" <(base64 -w 76 /dev/urandom) >"$TMP/$size.txt"
+    head -c "$size" <(base64 -w 76 /dev/urandom) >"$TMP/ascii-$size"
+    head -c "$size" /dev/urandom >"$TMP/random-$size"
+    bench/utf8-text.py "$size" "$TMP/utf8-$size"
 done
 
+# The display that -displayfd reported is ours: the clipboard is shared through it.
 wine_session_start
-# Two sessions starting at once may pick the same display: only ours will do,
-# since the clipboard is shared through it.
-if [ -n "$XVFB_PID" ] && [ "$(tr -d ' ' <"/tmp/.X${DISPLAY#:}-lock" 2>/dev/null)" != "$XVFB_PID" ]; then
-    echo "bench: another X server took display $DISPLAY; run again" >&2
-    exit 1
-fi
 
 windows_path() { echo "Z:${1//\//\\}"; }
 declare -A PROGRAM=(
     [KELBRANO]=$(windows_path "$KELBRANO_EXE")
     [Baseline]=$(windows_path "$ROOT/$BIN/Baseline.exe")
+    [UnicodeBaseline]=$(windows_path "$ROOT/$BIN/UnicodeBaseline.exe")
     [Nothing]=$(windows_path "$ROOT/$BIN/Nothing.exe")
     [NothingSameImports]=$(windows_path "$ROOT/$BIN/NothingSameImports.exe"))
 
 RESULTS="$BIN/results.txt"
 : >"$RESULTS"
-# measure NAME [SIZE] [record]: one run, appended to the results when recorded.
+# measure NAME [KIND SIZE] [record]: one run, appended to the results when
+# recorded. The clipboard must hold the file's bytes as CF_TEXT, and for UTF-8
+# text also its UTF-16 as CF_UNICODETEXT.
 measure() {
-    local name=$1 size=${2:-0} line args
+    local name=$1 kind=${2:--} size=${3:-0} line args file
     args=(- "${PROGRAM[$name]}")
-    [ "$size" = 0 ] || args=("$(windows_path "$TMP/$size.txt")" "${PROGRAM[$name]}" "$(windows_path "$TMP/$size.txt")")
+    if [ "$kind" != - ]; then
+        file=$(windows_path "$TMP/$kind-$size")
+        args=("$([ "$kind" = utf8 ] && echo utf8 || echo bytes)" "${PROGRAM[$name]}" "$file")
+    fi
     line=$(wine "$BIN/Launch.exe" "${args[@]}" | tr -d '\r')
     read -r ms ws private code clipboard <<<"$line"
-    if [ "$code" != 0 ] || { [ "$size" != 0 ] && [ "$clipboard" != same ]; }; then
-        echo "bench: $name on $(label "$size"): exit code ${code:-?}, clipboard ${clipboard:-?}" >&2
+    if [ "$code" != 0 ] || { [ "$kind" != - ] && [ "$clipboard" != same ]; }; then
+        echo "bench: $name on $kind $(label "$size"): exit code ${code:-?}, clipboard ${clipboard:-?}" >&2
         exit 1
     fi
-    [ -z "${3:-}" ] || echo "$name $size $ms $ws $private" >>"$RESULTS"
+    [ -z "${4:-}" ] || echo "$name $kind $size $ms $ws $private" >>"$RESULTS"
 }
 
 # One unrecorded round first: the page cache, Wine's own start-up files, and
-# the wineserver's memory for a 256 MiB clipboard.
+# the wineserver's memory for the largest clipboard.
 for name in Nothing NothingSameImports; do measure $name; done
-for size in 4096 268435456; do measure KELBRANO $size; measure Baseline $size; done
+for kind in "${KINDS[@]}"; do
+    for size in 4096 268435456; do measure KELBRANO "$kind" "$size"; measure "$(baseline_of "$kind")" "$kind" "$size"; done
+done
 
 for run in $(seq "$RUNS"); do
     echo "run $run of $RUNS"
-    measure Nothing 0 record
-    measure NothingSameImports 0 record
-    for size in "${SIZES[@]}"; do
-        if [ $((run % 2)) = 1 ]; then
-            measure KELBRANO "$size" record; measure Baseline "$size" record
-        else
-            measure Baseline "$size" record; measure KELBRANO "$size" record
-        fi
+    measure Nothing - 0 record
+    measure NothingSameImports - 0 record
+    for kind in "${KINDS[@]}"; do
+        for size in "${SIZES[@]}"; do
+            if [ $((run % 2)) = 1 ]; then
+                measure KELBRANO "$kind" "$size" record; measure "$(baseline_of "$kind")" "$kind" "$size" record
+            else
+                measure "$(baseline_of "$kind")" "$kind" "$size" record; measure KELBRANO "$kind" "$size" record
+            fi
+        done
     done
 done
 
-# median NAME SIZE COLUMN (3 milliseconds, 4 peak working set, 5 peak private bytes)
+# median NAME KIND SIZE COLUMN (4 milliseconds, 5 peak working set, 6 peak private bytes)
 median() {
-    awk -v n="$1" -v s="$2" -v c="$3" '$1 == n && $2 == s {print $c}' "$RESULTS" | sort -g |
+    awk -v n="$1" -v k="$2" -v s="$3" -v c="$4" '$1 == n && $2 == k && $3 == s {print $c}' "$RESULTS" | sort -g |
         awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
 }
-# spread NAME SIZE: the fastest and slowest run, in milliseconds
-spread() { awk -v n="$1" -v s="$2" '$1 == n && $2 == s {print $3}' "$RESULTS" | sort -g | awk 'NR == 1 {a = $1} END {printf "%.0f–%.0f", a, $1}'; }
+# spread NAME KIND SIZE: the fastest and slowest run, in milliseconds
+spread() {
+    awk -v n="$1" -v k="$2" -v s="$3" '$1 == n && $2 == k && $3 == s {print $4}' "$RESULTS" | sort -g |
+        awk 'NR == 1 {a = $1} END {printf "%.0f–%.0f", a, $1}'
+}
 calc() { awk "BEGIN {printf \"$1\", $2}"; }
 mib() { calc "%.2f" "($1) / 1048576"; }
 verdict() { if awk "BEGIN {exit !($1)}"; then echo met; else echo "**missed**"; fi; }
 
-nothing_ms=$(median Nothing 0 3)
-same_imports_ms=$(median NothingSameImports 0 3)
-declare -A K_MS B_MS K_WS B_WS
+nothing_ms=$(median Nothing - 0 4)
+same_imports_ms=$(median NothingSameImports - 0 4)
+declare -A RATIO
 PLOT="$BIN/plot.dat"
 : >"$PLOT"
 {
     echo "# Benchmarks"
     echo
     echo "Written by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(wine --version), $(nproc) CPUs ($(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)),"
-    echo "median of $RUNS runs. KELBRANO.EXE is $exe_size bytes and imports $imports."
+    echo "median of $RUNS runs, the programs' order alternating from run to run. Measured: the $measured_build build of"
+    if [ "$measured_build" != "$shipped_build" ]; then
+        echo "KELBRANO.EXE ($measured_size bytes) under $measured_build Wine, since this machine's kernel runs no 32-bit code; the"
+        echo "$shipped_build build, which ships, is $exe_size bytes and imports $imports."
+    else
+        echo "KELBRANO.EXE, $exe_size bytes, importing $imports."
+    fi
     echo
     echo "Time is from CreateProcess to the end of the process, taken inside Wine, so it"
     echo "holds the cost of starting a Windows process under Wine. Peak working set is"
     echo "the highest resident size (VmHWM); private is the highest anonymous resident"
-    echo "memory seen (RssAnon, sampled each millisecond). The baseline reads the file"
-    echo "with one ReadFile into its global block: the least this job can cost."
+    echo "memory seen (RssAnon, sampled each millisecond). Each kind of file is compared"
+    echo "with the least its copy can cost. ASCII text (base64 lines) and random bytes:"
+    echo "the baseline reads the file with one ReadFile into its global block and hands"
+    echo "that over as CF_TEXT. UTF-8 text (prose lines, about a fifth of the bytes"
+    echo "beyond ASCII: accented Latin, Greek, Cyrillic, CJK, emoji): the Unicode"
+    echo "baseline does the same, then converts the block with one MultiByteToWideChar"
+    echo "call and hands over CF_UNICODETEXT too. After every run the clipboard is"
+    echo "checked: CF_TEXT is the file's exact bytes and a NUL, and for UTF-8 text"
+    echo "CF_UNICODETEXT is the file decoded from UTF-8 and a NUL."
     echo
     echo "| file | KELBRANO ms (fastest–slowest) | baseline ms (fastest–slowest) | time ratio | KELBRANO peak MiB | baseline peak MiB | difference MiB | KELBRANO private MiB | baseline private MiB | difference MiB |"
     echo "| ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
-    for size in "${SIZES[@]}"; do
-        k_ms=$(median KELBRANO "$size" 3); b_ms=$(median Baseline "$size" 3)
-        k_ws=$(median KELBRANO "$size" 4); b_ws=$(median Baseline "$size" 4)
-        K_MS[$size]=$k_ms B_MS[$size]=$b_ms K_WS[$size]=$k_ws B_WS[$size]=$b_ws
-        k_pr=$(median KELBRANO "$size" 5); b_pr=$(median Baseline "$size" 5)
-        echo "| $(label "$size") | $(calc %.1f "$k_ms") ($(spread KELBRANO "$size")) | $(calc %.1f "$b_ms") ($(spread Baseline "$size")) | $(calc %.3f "$k_ms / $b_ms") | $(mib "$k_ws") | $(mib "$b_ws") | $(mib "$k_ws - $b_ws") | $(mib "$k_pr") | $(mib "$b_pr") | $(mib "$k_pr - $b_pr") |"
-        echo "\"$(label "$size")\" $k_ms $b_ms $nothing_ms $same_imports_ms $(mib "$k_ws - $b_ws") $(mib "$k_pr - $b_pr")" >>"$PLOT"
+    for kind in "${KINDS[@]}"; do
+        base=$(baseline_of "$kind")
+        for size in "${SIZES[@]}"; do
+            k_ms=$(median KELBRANO "$kind" "$size" 4); b_ms=$(median "$base" "$kind" "$size" 4)
+            k_ws=$(median KELBRANO "$kind" "$size" 5); b_ws=$(median "$base" "$kind" "$size" 5)
+            k_pr=$(median KELBRANO "$kind" "$size" 6); b_pr=$(median "$base" "$kind" "$size" 6)
+            RATIO[$kind$size]=$(calc %.3f "$k_ms / $b_ms")
+            echo "| $(kind_name "$kind"), $(label "$size") | $(calc %.1f "$k_ms") ($(spread KELBRANO "$kind" "$size")) | $(calc %.1f "$b_ms") ($(spread "$base" "$kind" "$size")) | ${RATIO[$kind$size]} | $(mib "$k_ws") | $(mib "$b_ws") | $(mib "$k_ws - $b_ws") | $(mib "$k_pr") | $(mib "$b_pr") | $(mib "$k_pr - $b_pr") |"
+            echo "$kind \"$(label "$size")\" $k_ms $b_ms $nothing_ms $same_imports_ms $(mib "$k_ws - $b_ws") $(mib "$k_pr - $b_pr")" >>"$PLOT"
+        done
     done
     echo
-    echo "A program that does nothing: $(calc %.1f "$nothing_ms") ms ($(spread Nothing 0)) importing KERNEL32 only,"
-    echo "$(calc %.1f "$same_imports_ms") ms ($(spread NothingSameImports 0)) importing what KELBRANO.EXE imports. At 4 KiB"
-    echo "the baseline takes $(calc %.2f "${B_MS[4096]} / $nothing_ms") × as long as doing nothing, KELBRANO $(calc %.2f "${K_MS[4096]} / $nothing_ms") ×."
+    echo "A program that does nothing: $(calc %.1f "$nothing_ms") ms ($(spread Nothing - 0)) importing KERNEL32 only,"
+    echo "$(calc %.1f "$same_imports_ms") ms ($(spread NothingSameImports - 0)) importing what KELBRANO.EXE imports."
     echo
-    echo "| target | measured | |"
+    echo "| target (median of alternated runs in one session) | measured | |"
     echo "| --- | --- | --- |"
-    for size in 67108864 268435456; do
-        echo "| $(label $size): time ≤ 1.10 × baseline | $(calc %.3f "${K_MS[$size]} / ${B_MS[$size]}") × | $(verdict "${K_MS[$size]} <= 1.10 * ${B_MS[$size]}") |"
-        echo "| $(label $size): peak ≤ baseline + 1 MiB | $(calc %+.2f "(${K_WS[$size]} - ${B_WS[$size]}) / 1048576") MiB | $(verdict "${K_WS[$size]} <= ${B_WS[$size]} + 1048576") |"
+    for size in "${SIZES[@]}"; do
+        for kind in "${KINDS[@]}"; do
+            if [ "$kind" = utf8 ]; then limit=1.00 against="the Unicode baseline"; else limit=1.02 against=baseline; fi
+            echo "| $(label "$size") $(kind_name "$kind"): time ≤ $limit × $against | ${RATIO[$kind$size]} × | $(verdict "${RATIO[$kind$size]} <= $limit") |"
+        done
     done
-    echo "| 4 KiB: time ≤ 1.05 × doing nothing | $(calc %.2f "${K_MS[4096]} / $nothing_ms") × | $(verdict "${K_MS[4096]} <= 1.05 * $nothing_ms") |"
-    echo "| EXE ≤ 16 KiB | $exe_size bytes | $(verdict "$exe_size <= 16384") |"
+    echo "| EXE ≤ 16 KiB ($shipped_build build) | $exe_size bytes | $(verdict "$exe_size <= 16384") |"
     echo "| imports only KERNEL32, USER32, SHELL32, msvcrt | $imports | $(verdict "$(tr ' ' '\n' <<<"$imports" | grep -cviE '^(kernel32|user32|shell32|msvcrt)\.dll$') == 0") |"
     echo
-    echo "![Time and peak memory against file size](benchmarks.png)"
+    echo "![Time, time against the baseline and peak memory against file size](benchmarks.png)"
 } >"$OUT/benchmarks.md"
 
+# One data block per kind, in KINDS' order, for gnuplot's index.
+for kind in "${KINDS[@]}"; do awk -v k="$kind" '$1 == k' "$PLOT"; printf '\n\n'; done >"$PLOT.blocks"
 gnuplot <<EOF
-set terminal pngcairo size 1200,400 font ",10"
+set terminal pngcairo size 1500,560 font ",10" noenhanced
 set output "$OUT/benchmarks.png"
-set multiplot layout 1,3
+set multiplot layout 1,3 title "KELBRANO.EXE ($measured_build build) under $(wine --version), median of $RUNS runs"
 set grid
-set key top left Left reverse
-set xlabel "file size"
+set key below Left reverse
 set xrange [-0.3:3.3]
-set title "Time from CreateProcess to exit, median of $RUNS"
+set title "Time from CreateProcess to exit"
 set ylabel "milliseconds"
 set logscale y
-set yrange [10:10000]
-plot "$PLOT" using 0:2:xtic(1) with linespoints title "KELBRANO", \
-     "" using 0:3 with linespoints title "baseline (one ReadFile)", \
-     "" using 0:4 with lines dashtype 2 title "doing nothing (KERNEL32 only)", \
-     "" using 0:5 with lines dashtype 3 title "doing nothing (same imports)"
+set yrange [10:*]
+plot "$PLOT.blocks" index 0 using 0:3:xtic(2) with linespoints lc 1 title "KELBRANO, ASCII", \
+     "" index 1 using 0:3 with linespoints lc 2 title "KELBRANO, random bytes", \
+     "" index 0 using 0:4 with linespoints lc 7 title "baseline (one ReadFile)", \
+     "" index 2 using 0:3 with linespoints lc 4 title "KELBRANO, UTF-8", \
+     "" index 2 using 0:4 with linespoints lc 8 title "Unicode baseline (+ MultiByteToWideChar)", \
+     "" index 0 using 0:5 with lines dashtype 2 lc 0 title "doing nothing (KERNEL32 only)", \
+     "" index 0 using 0:6 with lines dashtype 3 lc 0 title "doing nothing (same imports)"
 unset logscale y
-set title "KELBRANO's time / baseline's"
+set title "KELBRANO's time / its baseline's"
 set ylabel "ratio"
-set yrange [0:1.5]
-plot "$PLOT" using 0:(\$2 / \$3):xtic(1) with linespoints title "KELBRANO / baseline", \
-     1.10 with lines dashtype 2 title "target at 64 and 256 MiB"
-set title "KELBRANO's peak memory minus baseline's"
+set yrange [*:*]
+plot "$PLOT.blocks" index 0 using 0:(\$3 / \$4):xtic(2) with linespoints lc 1 title "ASCII / baseline", \
+     "" index 1 using 0:(\$3 / \$4) with linespoints lc 2 title "random bytes / baseline", \
+     "" index 2 using 0:(\$3 / \$4) with linespoints lc 4 title "UTF-8 / Unicode baseline", \
+     1.02 with lines dashtype 2 lc 1 title "target, ASCII and random bytes", \
+     1.00 with lines dashtype 2 lc 4 title "target, UTF-8"
+set title "KELBRANO's peak memory minus its baseline's"
 set ylabel "MiB"
-plot "$PLOT" using 0:6:xtic(1) with linespoints title "working set", \
-     "" using 0:7 with linespoints title "private bytes", \
-     1 with lines dashtype 2 title "target at 64 and 256 MiB"
+set yrange [*:*]
+plot "$PLOT.blocks" index 0 using 0:7:xtic(2) with linespoints lc 1 title "working set, ASCII", \
+     "" index 1 using 0:7 with linespoints lc 2 title "working set, random bytes", \
+     "" index 2 using 0:7 with linespoints lc 4 title "working set, UTF-8", \
+     "" index 0 using 0:8 with linespoints dashtype 2 lc 1 title "private, ASCII", \
+     "" index 1 using 0:8 with linespoints dashtype 2 lc 2 title "private, random bytes", \
+     "" index 2 using 0:8 with linespoints dashtype 2 lc 4 title "private, UTF-8"
 unset multiplot
 EOF
 
