@@ -6,7 +6,7 @@
 #include <stddef.h>
 
 enum TextEncoding {
-    kNoUnicodeText, // ASCII only, or UTF-32
+    kNoUnicodeText, // ASCII, UTF-32, or not UTF-8 where the first bytes above ASCII are
     kUtf8,          // no mark: the text only if DecodeUtf8 finds it well-formed
     kMarkedUtf8,    // after the UTF-8 mark, whatever follows
     kUtf16Le,

@@ -58,27 +58,12 @@ import codecs, os, sys
 work = sys.argv[1]
 sys.stdout.reconfigure(encoding='utf-8', errors='replace')
 
-def kind(path):
-    """What the program takes the file's bytes for (it puts Unicode text of
-    its own for UTF-8 and UTF-16; for the rest the system converts CF_TEXT)."""
-    with open(path, 'rb') as f:
-        head = f.read(4)
-        if head.startswith((b'\xff\xfe\0\0', b'\0\0\xfe\xff')):  # UTF-32's marks
-            return 'text in the code page'
-        if head.startswith((b'\xff\xfe', b'\xfe\xff')):
-            return 'UTF-16 text'
-        if head.startswith(b'\xef\xbb\xbf'):
-            return 'UTF-8 text'
-        f.seek(0)
-        utf8, above_ascii = codecs.getincrementaldecoder('utf-8')('strict'), False
-        try:
-            for chunk in iter(lambda: f.read(1 << 20), b''):
-                utf8.decode(chunk)
-                above_ascii = above_ascii or not chunk.isascii()
-            utf8.decode(b'', True)
-        except UnicodeDecodeError:
-            return 'text in the code page'
-        return 'UTF-8 text' if above_ascii else 'text in the code page'
+# Code page 1252 as Wine reads it: the five bytes it leaves undefined stand for
+# the control characters of the same value.
+CP1252 = ''.join(bytes([b]).decode('cp1252', 'ignore') or chr(b) for b in range(256))
+
+def code_page(raw):
+    return codecs.charmap_decode(raw, 'strict', CP1252)[0]
 
 def count(n, unit):
     return '%d %s%s' % (n, unit, '' if n == 1 else 's')
@@ -115,13 +100,14 @@ for line in open(work + '/out', encoding='latin-1'):
         if text is None and raw is None:
             print('The clipboard holds no text.')
             continue
-        # The file was copied: say what the program took it for.
-        if code == 0 and len(sys.argv) > 2 and os.path.isfile(sys.argv[2]) and os.path.getsize(sys.argv[2]):
-            print('The file is %s.' % kind(sys.argv[2]))
-        try:
-            same = text is not None and raw is not None and text == raw.decode('cp1252')
-        except UnicodeDecodeError:
-            same = False
+        # The file was copied: say what the program took it for. Without Unicode
+        # text of its own, Unicode programs get the code page's reading of the bytes.
+        copied = code == 0 and len(sys.argv) > 2 and os.path.isfile(sys.argv[2]) and os.path.getsize(sys.argv[2])
+        if copied and text is not None and raw is not None:
+            own = text != code_page(raw.partition(b'\0')[0])
+            print('The file is %s.' % ('text in the code page' if not own else
+                                       'UTF-16 text' if raw[:2] in (b'\xff\xfe', b'\xfe\xff') else 'UTF-8 text'))
+        same = text is not None and raw is not None and text == code_page(raw)
         if same:
             print('Unicode programs paste these %s; programs that read CF_TEXT get them as %s in code '
                   'page 1252%s:' % (count(len(text), 'character'), count(len(raw), 'byte'), nul))

@@ -133,7 +133,7 @@ TEST_F(Copy, RefusesAFileTooLongForOneBlockWithoutReadingIt)
     ResetWin32Double();
     std::string name = WriteFile("big.bin", "");
     ASSERT_EQ(0, truncate(name.c_str(), 0x7FFFFFFF));
-    g_win32.globalAllocFails = true;
+    g_win32.failedAlloc = 1;
     EXPECT_EQ(1, CopyFileToClipboard(Wide(name).c_str()));
     EXPECT_EQ(Calls{"GlobalAlloc 0 2147483648"}, Calls{g_win32.calls.front()});
 }

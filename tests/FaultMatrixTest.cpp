@@ -111,7 +111,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         // It opens, but has no length: nothing to copy, and nothing read.
         {"length: a pipe", [&](std::string &name) { name = "/proc/self/fd/" + std::to_string(pipeEnds[0]); }, 0,
          {}, {}, 0, false},
-        {"GlobalAlloc", script([] { g_win32.globalAllocFails = true; }), 1, Calls{"GlobalAlloc 0 1301"} + Show,
+        {"GlobalAlloc", script([] { g_win32.failedAlloc = 1; }), 1, Calls{"GlobalAlloc 0 1301"} + Show,
          {NoMemory}, 0, false},
         {"GlobalLock", script([] { g_win32.globalLockFails = true; }), 1,
          Calls{"GlobalAlloc 0 1301", "GlobalLock"} + FreeAndShow, {NoMemory}, 0, false},

@@ -8,9 +8,9 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #include <set>
-#include <wchar.h>
 
 Win32Double g_win32;
 
@@ -86,7 +86,7 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes)
     Log("GlobalAlloc " + std::to_string(flags) + " " + std::to_string(bytes));
     if (g_win32.onGlobalAlloc)
         g_win32.onGlobalAlloc();
-    if (g_win32.globalAllocFails || g_win32.Count("GlobalAlloc") == g_win32.failedAlloc)
+    if (g_win32.Count("GlobalAlloc") == g_win32.failedAlloc)
         return nullptr;
     void *block = malloc(bytes);
     liveBlocks.insert(block);
@@ -161,10 +161,9 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char *bytes, int size, WCHAR
         else
             text += static_cast<char16_t>(c);
     }
-    if (wide && text.size() > static_cast<size_t>(units))
+    if (text.size() > static_cast<size_t>(units))
         return 0;
-    if (wide)
-        text.copy(wide, text.size());
+    text.copy(wide, text.size());
     return static_cast<int>(text.size());
 }
 

@@ -13,7 +13,6 @@
 
 struct Win32Double {
     // What the calls return.
-    bool globalAllocFails = false;
     size_t failedAlloc = 0; // the GlobalAlloc with this number (from 1) fails
     bool globalLockFails = false;
     int openClipboardRefusals = 0;     // this many OpenClipboard calls fail first
