@@ -17,9 +17,9 @@ static const size_t kChunk = 512;
 // fewer, larger reads of the file beneath them.
 static const size_t kStreamBuffer = 65536;
 // Clipboard managers, pollers and remote-desktop agents hold the clipboard
-// for a few milliseconds at a time: about a second of tries before giving up,
-// close together, since a program that opens the clipboard every millisecond
-// can spoil several tries in a row.
+// for a few milliseconds at a time: about a second of tries at the open before
+// giving up, close together, since a program that opens the clipboard every
+// millisecond can be in the way of several tries in a row.
 static const int kClipboardTries = 50;
 static const DWORD kClipboardPause = 20;
 
@@ -111,46 +111,41 @@ static HGLOBAL MakeUnicodeText(const char *text, size_t length)
     return unicode;
 }
 
-/* One try at the whole hand-over: open, empty, set, close. On success the
-   clipboard owns the text block, and the Unicode block when it took it too
-   (*unicode is then null). */
-static const char *TryHandToClipboard(HWND window, HGLOBAL block, HGLOBAL *unicode)
+/* Opens the clipboard with a message-only window of our own, empties it and
+   gives it the text block, and the Unicode block when there is one; on
+   success the clipboard owns the text block, and the Unicode block when it
+   took it too (*unicode is then null).
+   The window keeps every other program out while the clipboard is ours: under
+   Wine a window-less open even succeeds while another window-less one is in
+   progress, so another program's copy and ours could mix their formats, or
+   spoil each other's writes. It also tells the two kinds of refusal apart:
+   only the open is refused because another program has the clipboard, and
+   only the open is tried again, for about a second. An empty or set refused
+   after our open is nobody else's doing (the block is too large, memory ran
+   out), and another try would only hand the whole block over again, which
+   under Wine means copying it again: its message is shown at once. */
+static const char *HandToClipboard(HGLOBAL block, HGLOBAL *unicode)
 {
     const char *error = nullptr;
+    // Without a window (none could be made) the open is window-less, the rest the same.
+    HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     BOOL open = OpenClipboard(window);
+    for (int tries = 1; !open && tries < kClipboardTries; tries++) {
+        Sleep(kClipboardPause);
+        open = OpenClipboard(window);
+    }
     if (!open)
         error = kOpenClipboardFailed;
     if (!error && !EmptyClipboard())
         error = kEmptyClipboardFailed;
     if (!error && !SetClipboardData(CF_TEXT, block))
         error = kSetClipboardFailed;
-    // The text is the clipboard's now and is never handed over again, so a
-    // refused Unicode block is not tried again either: it stays ours to free.
+    // A refused Unicode block is no failure: the copy is the bytes alone, and
+    // the block stays ours to free.
     if (!error && *unicode && SetClipboardData(CF_UNICODETEXT, *unicode))
         *unicode = nullptr; // the clipboard owns the Unicode block now
     if (open)
         CloseClipboard();
-    return error;
-}
-
-/* Another program may open the clipboard between our open and our empty or
-   set (under Wine a window-less open even succeeds while ours is open), so
-   the whole hand-over is tried again, not only the open. The blocks stay ours
-   until a set succeeds.
-   With the Unicode text as well, the clipboard is opened with a window of our
-   own: Wine lets a window-less open through while another window-less one is
-   open, so two copies at once could leave one file's bytes beside the other's
-   text; no other open gets through while ours has a window. */
-static const char *HandToClipboard(HGLOBAL block, HGLOBAL *unicode)
-{
-    HWND window = nullptr;
-    if (*unicode)
-        window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    const char *error = TryHandToClipboard(window, block, unicode);
-    for (int tries = 1; error && tries < kClipboardTries; tries++) {
-        Sleep(kClipboardPause);
-        error = TryHandToClipboard(window, block, unicode);
-    }
     if (window)
         DestroyWindow(window);
     return error;

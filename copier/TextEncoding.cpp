@@ -13,17 +13,27 @@ static const size_t kHighBits = static_cast<size_t>(-1) / 0xFF * 0x80;
 // are taken for UTF-8.
 static const size_t kStretch = 64;
 
+// One word from any address, with a plain load.
+static inline size_t LoadWord(const char *bytes)
+{
+    size_t word;
+    memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
 // Where the first byte above ASCII is (length when there is none), looked for
-// four words at a time.
+// four words at a time. Each word is loaded on its own: one copy of all four
+// into an array is a "rep movs" in the 32-bit build under -Os, which made
+// telling ASCII cost a tenth of a large copy's time.
 static size_t FindAboveAscii(const char *bytes, size_t length)
 {
-    size_t words[4];
+    const size_t kWord = sizeof(size_t);
     size_t at = 0;
-    while (length - at >= sizeof words) {
-        memcpy(words, bytes + at, sizeof words);
-        if ((words[0] | words[1] | words[2] | words[3]) & kHighBits)
+    while (length - at >= 4 * kWord) {
+        const char *p = bytes + at;
+        if ((LoadWord(p) | LoadWord(p + kWord) | LoadWord(p + 2 * kWord) | LoadWord(p + 3 * kWord)) & kHighBits)
             break;
-        at += sizeof words;
+        at += 4 * kWord;
     }
     while (at < length && !(bytes[at] & 0x80))
         at++;

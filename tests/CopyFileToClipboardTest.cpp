@@ -66,7 +66,8 @@ TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
         EXPECT_EQ(row.reads, g_win32.reads) << row.size;
         // clang-format off
         EXPECT_EQ((Calls{"GlobalAlloc 0 " + std::to_string(row.size + 1), "GlobalLock", "GlobalUnlock",
-                         "OpenClipboard", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"}),
+                         "CreateWindowExA STATIC message-only", "OpenClipboard owned", "EmptyClipboard",
+                         "SetClipboardData 1", "CloseClipboard", "DestroyWindow"}),
                   g_win32.calls);
         // clang-format on
         EXPECT_TRUE(g_win32.dialogs.empty());

@@ -33,7 +33,7 @@ Calls Times(int n, const Calls &calls)
 // 276, and its text as UTF-16 in a block of its own.
 const std::vector<size_t> Reads = {512, 512, 276};
 const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
-// Both formats: the clipboard is opened with a message-only window of the copy's own.
+// The clipboard is opened with a message-only window of the copy's own.
 const Calls Window = {"CreateWindowExA STATIC message-only"};
 const Calls Hand = {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13",
                     "CloseClipboard"};
@@ -127,8 +127,9 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     };
     // Without its Unicode text, the copy is still made, with the bytes alone,
     // as for any file without one; a block the clipboard refused is freed.
-    Calls noUnicode = {"GlobalAlloc 0 1301", "GlobalLock",         AllocUnicode,    "GlobalUnlock",
-                       "OpenClipboard",      "EmptyClipboard",     "SetClipboardData 1", "CloseClipboard"};
+    Calls noUnicode = Calls{"GlobalAlloc 0 1301", "GlobalLock", AllocUnicode, "GlobalUnlock"} + Window +
+                      Calls{"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard",
+                            "DestroyWindow"};
     rows.push_back({"GlobalAlloc for the Unicode text", script([] { g_win32.failedAlloc = 2; }), 0, noUnicode, {}, 3,
                     true, false});
     rows.push_back({"SetClipboardData(CF_UNICODETEXT)", script([] { g_win32.unicodeRefused = true; }), 0,
@@ -136,36 +137,33 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
                         Take + FreeAndShow, {ReadFailed}, read, false});
-    // The whole hand-over is tried fifty times, 20 ms apart: a refusal at any
-    // step closes the clipboard before the next try. More refusals than tries
-    // show the last one's message, with the block freed once.
-    const struct {
-        std::string call;
-        int Win32Double::*refusals;
-        Calls refusedTry; // up to the refusal, and the clipboard closed after it
-        const char *message;
-    } steps[] = {
-        {"OpenClipboard", &Win32Double::openClipboardRefusals, {"OpenClipboard owned"}, ClipboardBusy},
-        {"EmptyClipboard", &Win32Double::emptyClipboardRefusals,
-         {"OpenClipboard owned", "EmptyClipboard", "CloseClipboard"}, EmptyFailed},
-        {"SetClipboardData", &Win32Double::setClipboardDataRefusals,
-         {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard"}, SetFailed},
-    };
-    for (const auto &step : steps) {
-        const Calls retry = step.refusedTry + Calls{"Sleep 20"};
-        for (int refusals : {1, 2, 49, 50, 51}) {
-            std::string what = step.call + " refused " + std::to_string(refusals) + " times";
-            auto inject = script([member = step.refusals, refusals] { g_win32.*member = refusals; });
-            if (refusals < 50)
-                rows.push_back({what, inject, 0, Read + Window + Times(refusals, retry) + Hand + Calls{"DestroyWindow"},
-                                {}, 3, true});
-            else
-                rows.push_back({what, inject, 1,
-                                Read + Window + Times(49, retry) + step.refusedTry +
-                                    Calls{"DestroyWindow", "GlobalFree"} + FreeAndShow,
-                                {step.message}, 3, false});
-        }
+    // While another program has the clipboard, the open is tried fifty times,
+    // 20 ms apart. More refusals than tries show its message, with the blocks
+    // freed once.
+    const Calls retry = {"OpenClipboard owned", "Sleep 20"};
+    for (int refusals : {1, 2, 49, 50, 51}) {
+        std::string what = "OpenClipboard refused " + std::to_string(refusals) + " times";
+        auto inject = script([refusals] { g_win32.openClipboardRefusals = refusals; });
+        if (refusals < 50)
+            rows.push_back({what, inject, 0, Read + Window + Times(refusals, retry) + Hand + Calls{"DestroyWindow"},
+                            {}, 3, true});
+        else
+            rows.push_back({what, inject, 1,
+                            Read + Window + Times(49, retry) + Calls{"OpenClipboard owned", "DestroyWindow",
+                                                                    "GlobalFree"} + FreeAndShow,
+                            {ClipboardBusy}, 3, false});
     }
+    // Once the clipboard is open to the copy's window alone, a refused empty or
+    // set (no memory for so large a block) is no other program's doing: tried
+    // once, the clipboard closed, its message shown, the blocks freed once.
+    const Calls opened = Read + Window + Calls{"OpenClipboard owned", "EmptyClipboard"};
+    rows.push_back({"EmptyClipboard refused", script([] { g_win32.emptyClipboardRefusals = 50; }), 1,
+                    opened + Calls{"CloseClipboard", "DestroyWindow", "GlobalFree"} + FreeAndShow, {EmptyFailed}, 3,
+                    false});
+    rows.push_back({"SetClipboardData refused, no memory", script([] { g_win32.setClipboardDataRefusals = 50; }), 1,
+                    opened + Calls{"SetClipboardData 1", "CloseClipboard", "DestroyWindow", "GlobalFree"} +
+                        FreeAndShow,
+                    {SetFailed}, 3, false});
     // clang-format on
 
     for (const Fault &row : rows) {
