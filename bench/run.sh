@@ -35,11 +35,19 @@ KELBRANO_EXTRA_PACKAGES=$(command -v gnuplot >/dev/null || echo gnuplot-nox) scr
 # A prefix of the bench's own, apart from the tests' (a clipboard left by them
 # or a prefix being made can't get in the way).
 export WINEPREFIX="$ROOT/build/bench-prefix${KELBRANO_WINE_BITS/32/}"
+# The bench's own programs are built for the Wine that runs here. The 64-bit
+# path has both mingw-w64 tool sets (scripts/install-deps.sh adds the x86-64
+# one there); the 32-bit path has only the i686 one, so nothing below may call
+# an x86_64-w64-mingw32 tool on it. Under 32-bit Wine the launcher holds the
+# file, its expected text and the clipboard's copies of both: 256 MiB of UTF-8
+# needs more than the 2 GiB a 32-bit process gets without the large-address
+# mark (a 64-bit program is large-address-aware anyway, and its linker takes
+# no such option).
 if [ "$KELBRANO_WINE_BITS" = 64 ]; then
-    cxx=x86_64-w64-mingw32-g++ entry=Start
+    cxx=x86_64-w64-mingw32-g++ entry=Start large=()
     echo "This machine can't run 32-bit x86 programs: measuring the 64-bit build of the same sources under 64-bit Wine."
 else
-    cxx=i686-w64-mingw32-g++ entry=_Start
+    cxx=i686-w64-mingw32-g++ entry=_Start large=(-Wl,--large-address-aware)
 fi
 
 if [ -z "${KELBRANO_EXE:-}" ]; then
@@ -53,13 +61,23 @@ else
     SHIPPED_EXE=$KELBRANO_EXE
 fi
 KELBRANO_EXE=$(realpath "$KELBRANO_EXE")
-build_name() { case $(x86_64-w64-mingw32-objdump -f "$1" | awk '/file format/ {print $NF}') in pei-x86-64) echo 64-bit ;; *) echo 32-bit ;; esac; }
+# Which build a Windows executable is, from the machine field of its PE
+# header (0x8664 for x86-64), read with od: each binutils reads its own
+# architecture's executables only.
+build_name() {
+    local pe
+    pe=$(od -An -tu4 -j 60 -N 4 "$1" | tr -d ' ')
+    case $(od -An -tx2 -j $((pe + 4)) -N 2 "$1" | tr -d ' ') in 8664) echo 64-bit ;; *) echo 32-bit ;; esac
+}
+# The tools that read an executable of that build: the i686 ones are on both
+# paths; the x86-64 ones only where a 64-bit build is run.
+objdump_for() { if [ "$(build_name "$1")" = 64-bit ]; then echo x86_64-w64-mingw32-objdump; else echo i686-w64-mingw32-objdump; fi; }
 
 # The bench's own programs: no runtime library, except for the launcher.
 mkdir -p "$BIN" "$OUT"
 flags=(-Os -Wall -Wextra -Werror -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -s)
 bare=(-mwindows -nostdlib "-Wl,-e,$entry")
-$cxx "${flags[@]}" -static -o "$BIN/Launch.exe" bench/Launch.cpp
+$cxx "${flags[@]}" -static "${large[@]}" -o "$BIN/Launch.exe" bench/Launch.cpp
 $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Baseline.exe" bench/Baseline.cpp -lkernel32 -luser32
 $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/UnicodeBaseline.exe" bench/UnicodeBaseline.cpp -lkernel32 -luser32
 $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Nothing.exe" bench/Nothing.cpp -lkernel32
@@ -70,7 +88,7 @@ measured_build=$(build_name "$KELBRANO_EXE")
 shipped_build=$(build_name "$SHIPPED_EXE")
 exe_size=$(stat -c %s "$SHIPPED_EXE")
 measured_size=$(stat -c %s "$KELBRANO_EXE")
-imports=$(x86_64-w64-mingw32-objdump -p "$SHIPPED_EXE" | awk '/DLL Name:/ {print $3}' | sort -f | paste -sd' ')
+imports=$("$(objdump_for "$SHIPPED_EXE")" -p "$SHIPPED_EXE" | awk '/DLL Name:/ {print $3}' | sort -f | paste -sd' ')
 echo "KELBRANO.EXE measured: the $measured_build build, $measured_size bytes; $shipped_build build: $exe_size bytes, imports: $imports"
 
 TMP=$(mktemp -d /tmp/kelbrano-bench.XXXXXX)

@@ -13,6 +13,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 "$root/scripts/install-deps.sh" || exit 1
 . "$root/scripts/wine-session.sh"
+# win32 with the i686 tools on the 32-bit path; win64 with the x86-64 tools
+# (installed only there) on the 64-bit one.
 preset=win$KELBRANO_WINE_BITS
 [ "$preset" = win32 ] ||
     echo "This machine can't run 32-bit x86 programs: running the 64-bit build of the same sources under 64-bit Wine."

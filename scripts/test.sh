@@ -10,6 +10,9 @@ scripts/install-deps.sh || exit 1
 cmake --preset win32 >/dev/null && cmake --build --preset win32 || exit 1
 cmake --preset native >/dev/null && cmake --build --preset native -j2 || exit 1
 . scripts/wine-session.sh # only to learn which build Wine can run here
+# The 32-bit path runs the win32 build just made, with the i686 tools and
+# 32-bit Wine that install-deps.sh installs everywhere; the 64-bit one also
+# needs the x86-64 tools and 64-bit Wine, which it installs only there.
 if [ "$KELBRANO_WINE_BITS" = 64 ]; then
     echo "This machine can't run 32-bit x86 programs: the end-to-end suite runs the 64-bit build" \
         "of the same sources under 64-bit Wine."
