@@ -1,6 +1,5 @@
-"""The Wine session of the end-to-end tests, the builds they run and the seed of their
-random files. From a checkout, once the build Wine runs here is built (README, Building
-by hand): python3 -m pytest tests/e2e"""
+"""The Wine session of the end-to-end tests, the build they test and the seed of their random
+files. python3 -m pytest tests/e2e, once the build Wine runs here is made (README, Building by hand)."""
 import os
 import shutil
 import subprocess
@@ -12,18 +11,11 @@ import pytest
 
 sys.dont_write_bytecode = True
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '../..'))
-# The files are random; the same E2E_SEED makes the same files again.
-SEED = int(os.environ.setdefault('E2E_SEED', str(int(time.time()))))
+SEED = int(os.environ.setdefault('E2E_SEED', str(int(time.time()))))  # the same seed, the same files
 # scripts/wine-session.sh in a shell of its own, which hands over the session's environment
 # and ends the session when its input closes: when pytest ends, however it ends.
 SESSION = '''. "$1" && trap wine_session_end EXIT && wine_session_start >&2 || exit 1
 env -0 && exec >&- && read -r _'''
-
-
-def pytest_addoption(parser):
-    for name, what in [('kelbrano', 'KELBRANO.EXE'), ('helper', 'e2e-helper.exe'),
-                       ('work', 'the working directory')]:
-        parser.addoption('--' + name, help=what + ' (default: in the build Wine runs here)')
 
 
 def pytest_report_header():
@@ -38,30 +30,27 @@ def pytest_runtest_makereport():
 
 
 @pytest.fixture(scope='session')
-def e2e(request, record_testsuite_property):
-    """Starts the Wine session, with a fresh working directory; gives the paths the tests
-    need: exe, helper and work."""
+def e2e(record_testsuite_property):
+    """The Wine session, and what the tests need: exe, helper and a fresh work directory."""
     record_testsuite_property('E2E_SEED', SEED)
     shell = subprocess.Popen(['bash', '-c', SESSION, 'wine-session', ROOT + '/scripts/wine-session.sh'],
                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, start_new_session=True)
     try:
-        said = shell.stdout.read()  # the environment, once the session runs
+        said = shell.stdout.read()  # its environment, once the session runs
         if not said:
             pytest.exit('The Wine session did not start', 3)
         os.environ.update(os.fsdecode(kv).split('=', 1) for kv in said.split(b'\0') if kv)
-        build = '%s/build/win%s' % (ROOT, os.environ['KELBRANO_WINE_BITS'])
-        option = request.config.getoption
-        paths = types.SimpleNamespace(
-            exe=os.path.abspath(option('kelbrano') or build + '/KELBRANO.EXE'),
-            helper=os.path.abspath(option('helper') or build + '/tests/e2e/e2e-helper.exe'),
-            work=os.path.abspath(option('work') or build + '/tests/e2e/work'))
-        if not (os.path.isfile(paths.exe) and os.path.isfile(paths.helper)):
-            preset = os.path.basename(build)
-            pytest.exit('%s or %s is missing: cmake --preset %s && cmake --build --preset %s'
-                        % (paths.exe, paths.helper, preset, preset), 3)
-        shutil.rmtree(paths.work, ignore_errors=True)
-        os.makedirs(paths.work + '/sub')
-        yield paths
+        preset = 'win' + os.environ['KELBRANO_WINE_BITS']
+        # The build Wine runs here, or the one CTest names.
+        build = os.path.abspath(os.environ.get('KELBRANO_BUILD') or ROOT + '/build/' + preset)
+        e2e = types.SimpleNamespace(exe=build + '/KELBRANO.EXE', helper=build + '/tests/e2e/e2e-helper.exe',
+                                    work=build + '/tests/e2e/work')
+        if not (os.path.isfile(e2e.exe) and os.path.isfile(e2e.helper)):
+            pytest.exit('No %s or no %s: cmake --preset %s && cmake --build --preset %s'
+                        % (e2e.exe, e2e.helper, preset, preset), 3)
+        shutil.rmtree(e2e.work, ignore_errors=True)
+        os.makedirs(e2e.work + '/sub')
+        yield e2e
     finally:
         shell.stdin.close()
         shell.wait()

@@ -1,6 +1,6 @@
 """End-to-end tests of KELBRANO.EXE under Wine, checked on the real clipboard and the real
-dialog through e2e-helper.exe. Runs of the program that can share one start of the helper
-are made together, once, by a fixture; the tests check its results."""
+dialog through e2e-helper.exe. Runs that can share one start of the helper are made together,
+once, by a fixture; the tests check its results. The session and the build: conftest.py."""
 import codecs
 import os
 import random
@@ -11,7 +11,7 @@ import time
 
 import pytest
 
-SEED = int(os.environ['E2E_SEED'])  # set by conftest.py
+SEED = int(os.environ['E2E_SEED'])  # each group of files has a generator of its own, seeded from it
 SENTINEL = b'e2e sentinel %d' % SEED
 HOME = b'http://www.kelbrano.example/'
 PAGE = HOME + b'index.html'
@@ -50,10 +50,6 @@ def put(e2e, name, data):
 
 def show(data):
     return 'none' if data is None else '%d bytes %r%s' % (len(data), data[:48], '...' * (len(data) > 48))
-
-
-def first_five(problems):
-    return problems[:5] + ['...'] * (len(problems) > 5)
 
 
 class Run:
@@ -199,76 +195,70 @@ def content(rng, size):
     return bytes(data)
 
 
-def random_files(name):
-    """The random numbers of one group of files: the same for a seed, whichever tests run."""
-    return random.Random('%d %s' % (SEED, name))
-
-
+PROGRAM = r'"C:\Program Files\Kelbrano\KELBRANO.EXE"'
 SIZES = {'empty': 0, '1-byte': 1, '512-bytes': 512, '513-bytes': 513, '1024-bytes': 1024, '1-MiB': 1 << 20}
+WIDE = {'polish': '\u0142\u00f3d\u017a.txt', 'russian': '\u043f\u0440\u0438\u0432\u0435\u0442.txt',
+        'chinese': '\u4e2d\u6587.txt', 'emoji': '\U0001f600.txt',
+        'fullwidth-quotes': '\uff02my notes.txt\uff02',
+        'fullwidth-letters': '\uff4e\uff4f\uff54\uff45\uff53.txt'}
+# Each copy: the command line, the file it names and the working directory, under the work directory.
+COPIES = {**{size: ('KELBRANO %d.txt' % n, 'size/%d.txt' % n, '/size') for size, n in SIZES.items()},
+          'notes': ('KELBRANO notes.txt', 'notes.txt', ''),
+          'quoted-program-two-spaces': (PROGRAM + '  notes.txt', 'notes.txt', ''),
+          'quoted-program-no-space': (PROGRAM + 'notes.txt', 'notes.txt', ''),
+          'tab-separated': ('KELBRANO\tnotes.txt', 'notes.txt', ''),
+          'quoted-name-with-a-space': ('KELBRANO "my notes.txt"', 'my notes.txt', ''),
+          'relative-to-the-working-directory': ('KELBRANO rel.txt', 'sub/rel.txt', '/sub'),
+          **{'wide-name-' + case: ('KELBRANO ' + name, 'wide/' + name, '/wide')
+             for case, name in WIDE.items()},
+          'wide-name-polish-quoted': ('KELBRANO "%s"' % WIDE['polish'], 'wide/' + WIDE['polish'], '/wide')}
+# Random bytes, of these sizes.
+FILES = {**{'size/%d.txt' % n: n for n in SIZES.values()}, 'notes.txt': 700, 'my notes.txt': 300,
+         'rel.txt': 50, 'sub/rel.txt': 60, **{'wide/' + name: 300 for name in WIDE.values()}}
 
 
 @pytest.fixture(scope='module')
 def copies(e2e):
-    rng = random_files('copies')
-    files = [put(e2e, 'size/%d.txt' % n, content(rng, n)) for n in SIZES.values()]
-    runs = attempts(e2e, [('KELBRANO %d.txt' % n, 'ok', e2e.work + '/size', ()) for n in SIZES.values()])
-    return dict(zip(SIZES, zip(files, runs)))
+    """The runs of COPIES, made together; the files of the tests of names that are not found."""
+    rng = random.Random('%d copies' % SEED)
+    files = {path: put(e2e, path, content(rng, size)) for path, size in FILES.items()}
+    # Beside a wide name, the file it would turn into through the ANSI code page's best fit.
+    for fit in ['wide/l\u00f3dz.txt', 'wide/notes.txt', 'wide/my notes.txt', 'wide/zle.txt', 'a/b.txt']:
+        put(e2e, fit, b'the best-fit look-alike: a copy of this is wrong')
+    runs = attempts(e2e, [(line, 'ok', e2e.work + cwd, ()) for line, _, cwd in COPIES.values()])
+    return {case: (files[path], run) for (case, (_, path, _)), run in zip(COPIES.items(), runs)}
 
 
-@pytest.mark.parametrize('size', SIZES)
-def test_copies(copies, size):
-    data, run = copies[size]
+@pytest.mark.parametrize('case', COPIES)
+def test_copies(copies, case):
+    data, run = copies[case]
     assert copied(run, data) == []
 
 
-PROGRAM = r'"C:\Program Files\Kelbrano\KELBRANO.EXE"'
-# Command line, the file it names, the working directory under the work directory.
-COMMAND_LINES = {'name': ('KELBRANO notes.txt', 'notes.txt', ''),
-                 'quoted-program-two-spaces': (PROGRAM + '  notes.txt', 'notes.txt', ''),
-                 'quoted-program-no-space': (PROGRAM + 'notes.txt', 'notes.txt', ''),
-                 'tab': ('KELBRANO\tnotes.txt', 'notes.txt', ''),
-                 'quoted-name-with-space': ('KELBRANO "my notes.txt"', 'my notes.txt', ''),
-                 'working-directory': ('KELBRANO rel.txt', 'sub/rel.txt', '/sub')}
+# Each run that must fail: its command line, dialog actions, steps before it, and message.
+REFUSED = {'usage-text': ('KELBRANO', 'ok', (), USAGE),
+           'usage-text-blanks': ('KELBRANO  \t \t', 'ok', (), USAGE),
+           'usage-text-empty-command-line': ('', 'ok', (), USAGE),
+           'missing-file': ('KELBRANO missing.txt', 'ok', (), M1),
+           'a-directory': ('KELBRANO sub', 'ok', (), M1),
+           'a-file-opened-with-no-sharing': ('KELBRANO locked.txt', 'ok', [('lock', 'locked.txt')], M1),
+           'a-1100-character-name': ('KELBRANO ' + 'n' * 1100, 'ok', (), M1),
+           'clipboard-held-by-another-process-for-5-s': ('KELBRANO notes.txt', 'ok', [('hold', '5000')], M4),
+           'escape-ends-the-dialog': ('KELBRANO', 'esc', (), USAGE),
+           'enter-ends-the-dialog': ('KELBRANO', 'enter', (), USAGE),
+           'the-close-box-ends-the-dialog': ('KELBRANO', 'close', (), USAGE),
+           # Only the best-fit look-alike exists: the name is not found.
+           **{'wide-name-not-found-' + case: ('KELBRANO ' + name, 'ok', (), M1) for case, name in [
+               ('z-acute', 'wide\\\u017ale.txt'), ('fullwidth-backslash', 'a\uff3cb.txt'),
+               ('fullwidth-dots', 'wide\\\uff0e\uff0e\uff3cnotes.txt'),
+               ('fullwidth-nul', '\uff4e\uff55\uff4c'), ('chinese-missing', '\u4e2d\u6587-missing.txt')]}}
 
 
-@pytest.fixture(scope='module')
-def command_lines(e2e):
-    """The copies of COMMAND_LINES, and notes.txt for the tests that need a file."""
-    rng = random_files('command lines')
-    files = {name: put(e2e, name, content(rng, size)) for name, size in
-             [('notes.txt', 700), ('my notes.txt', 300), ('rel.txt', 50), ('sub/rel.txt', 60)]}
-    runs = attempts(e2e, [(line, 'ok', e2e.work + cwd, ()) for line, _, cwd in COMMAND_LINES.values()])
-    return {case: (files[name], run) for (case, (_, name, _)), run in zip(COMMAND_LINES.items(), runs)}
-
-
-@pytest.mark.parametrize('case', COMMAND_LINES)
-def test_command_line(command_lines, case):
-    data, run = command_lines[case]
-    assert copied(run, data) == []
-
-
-@pytest.mark.parametrize('line', ['KELBRANO', 'KELBRANO  \t \t', ''],
-                         ids=['name', 'name-and-blanks', 'empty'])
-def test_usage_text(e2e, line):
-    assert refused(attempt(e2e, line), USAGE) == []
-
-
-def test_missing_file(e2e):
-    assert refused(attempt(e2e, 'KELBRANO missing.txt'), M1) == []
-
-
-def test_a_directory(e2e):
-    assert refused(attempt(e2e, 'KELBRANO sub'), M1) == []
-
-
-def test_a_file_opened_with_no_sharing(e2e):
+@pytest.mark.parametrize('case', REFUSED)
+def test_refused(e2e, copies, case):
+    line, actions, before, message = REFUSED[case]
     put(e2e, 'locked.txt', b'locked')
-    run = attempt(e2e, 'KELBRANO locked.txt', before=[('lock', win(e2e.work + '/locked.txt'))])
-    assert refused(run, M1) == []
-
-
-def test_a_1100_character_name(e2e):
-    assert refused(attempt(e2e, 'KELBRANO ' + 'n' * 1100), M1) == []
+    assert refused(attempt(e2e, line, actions, before=before), message) == []
 
 
 @pytest.mark.parametrize('size', [3 << 30, (4 << 30) + 700], ids=['3-GiB', '4-GiB-and-700-bytes'])
@@ -276,21 +266,15 @@ def test_a_sparse_file(e2e, size):
     with open(e2e.work + '/big.txt', 'wb') as f:
         f.write(b'first 700 bytes: a copy of these is wrong. ' * 16)
         f.truncate(size)
-    try:
-        run = attempt(e2e, 'KELBRANO big.txt')
-    finally:
-        os.remove(e2e.work + '/big.txt')
+    run = attempt(e2e, 'KELBRANO big.txt')
+    os.remove(e2e.work + '/big.txt')
     late = [d['ms'] for d in run.dialogs if d['ms'] > 5000]
     assert refused(run, M2) + ['shown after %d ms' % ms for ms in late] == []
 
 
-def test_clipboard_held_by_another_process_for_5_s(e2e, command_lines):
-    assert refused(attempt(e2e, 'KELBRANO notes.txt', before=[('hold', '5000')]), M4) == []
-
-
-def test_clipboard_held_past_the_first_ask(e2e, command_lines):
+def test_clipboard_held_past_the_first_ask(e2e, copies):
     # Held past the moment the program first asks for it (a whole copy takes copy_ms).
-    notes, run = command_lines['name']
+    notes, run = copies['notes']
     hold = (run.ms or 1000) + 200
     run = attempt(e2e, 'KELBRANO notes.txt', before=[('hold', str(hold))])
     assert copied(run, notes) + (['ended after %s ms, before the clipboard was free (%d ms)' % (
@@ -330,16 +314,8 @@ def test_message_dialog(e2e):
     assert run.errors + (dialog_problems(run.dialogs[0], USAGE) if run.dialogs else ['no dialog']) == []
 
 
-@pytest.mark.parametrize('actions', ['esc', 'enter', 'close'], ids=['escape', 'enter', 'close-box'])
-def test_message_dialog_ends(e2e, actions):
-    assert refused(attempt(e2e, 'KELBRANO', actions), USAGE) == []
-
-
 class TestHomePage:
-    """The home-page button in a prefix of its own, where web addresses open a browser that
-    is missing, or where nothing opens them."""
-    KEY = r'HKCR\http\shell\open\command'
-
+    """In a prefix of its own, where web addresses open a browser that is missing, or nothing."""
     @pytest.fixture(scope='class')
     def prefix(self, e2e):
         prefix = e2e.work + '/prefix-noweb'
@@ -358,61 +334,22 @@ class TestHomePage:
             server.wait()
             shutil.rmtree(prefix, ignore_errors=True)
 
-    @staticmethod
-    def reg(prefix, *args):
-        subprocess.run(['wine', 'reg'] + list(args) + ['/f'], env=dict(os.environ, WINEPREFIX=prefix),
-                       stdout=subprocess.DEVNULL, check=True)
-
-    @pytest.mark.parametrize('actions', ['home,home,ok', 'tab+enter,ok'], ids=['twice', 'enter-on-it'])
-    def test_browser_missing(self, e2e, prefix, actions):
-        self.reg(prefix, 'add', self.KEY, '/ve', '/d', r'C:\nowhere\browser.exe "%1"')
-        run = attempt(e2e, 'KELBRANO', actions, prefix=prefix)
+    # Command line, actions, the first message, the browser web addresses open, the second.
+    @pytest.mark.parametrize('line, actions, first, browser, second', [
+        ('KELBRANO', 'home,home,ok', USAGE, r'C:\nowhere\browser.exe "%1"', N1),
+        ('KELBRANO', 'tab+enter,ok', USAGE, r'C:\nowhere\browser.exe "%1"', N1),
+        ('KELBRANO missing.txt', 'home,ok', M1, None, N2)],
+        ids=['twice-browser-missing', 'enter-on-it-browser-missing', 'no-application-for-web-addresses'])
+    def test_home_page_button(self, e2e, prefix, line, actions, first, browser, second):
+        key = r'HKCR\http\shell\open\command'
+        subprocess.run(['wine', 'reg'] + (['add', key, '/ve', '/d', browser] if browser else ['delete', key])
+                       + ['/f'], env=dict(os.environ, WINEPREFIX=prefix), stdout=subprocess.DEVNULL,
+                       check=True)
+        run = attempt(e2e, line, actions, prefix=prefix)
         dialogs = actions.count(',') + 1
-        assert refused(run, USAGE, dialogs) + [
+        assert refused(run, first, dialogs) + [
             'dialog %d: %s' % (n + 1, p) for n in range(1, min(dialogs, len(run.dialogs)))
-            for p in dialog_problems(run.dialogs[n], N1)] == []
-
-    def test_no_application_for_web_addresses(self, e2e, prefix):
-        self.reg(prefix, 'delete', self.KEY)
-        run = attempt(e2e, 'KELBRANO missing.txt', 'home,ok', prefix=prefix)
-        assert refused(run, M1, 2) + [
-            'dialog 2: ' + p for d in run.dialogs[1:2] for p in dialog_problems(d, N2)] == []
-
-
-# Each beside the file its name would turn into through the ANSI code page's best fit.
-WIDE_NAMES = {'polish': '\u0142\u00f3d\u017a.txt', 'russian': '\u043f\u0440\u0438\u0432\u0435\u0442.txt',
-              'chinese': '\u4e2d\u6587.txt', 'emoji': '\U0001f600.txt',
-              'fullwidth-quotes': '\uff02my notes.txt\uff02',
-              'fullwidth-letters': '\uff4e\uff4f\uff54\uff45\uff53.txt'}
-
-
-@pytest.fixture(scope='module')
-def wide_names(e2e):
-    rng = random_files('wide names')
-    for fit in ['l\u00f3dz.txt', 'notes.txt', 'my notes.txt']:
-        put(e2e, 'wide/' + fit, b'the best-fit look-alike: a copy of this is wrong')
-    files = {case: put(e2e, 'wide/' + name, content(rng, 300)) for case, name in WIDE_NAMES.items()}
-    lines = {case: 'KELBRANO ' + name for case, name in WIDE_NAMES.items()}
-    lines['polish-quoted'], files['polish-quoted'] = 'KELBRANO "%s"' % WIDE_NAMES['polish'], files['polish']
-    runs = attempts(e2e, [(line, 'ok', e2e.work + '/wide', ()) for line in lines.values()])
-    return {case: (files[case], run) for case, run in zip(lines, runs)}
-
-
-@pytest.mark.parametrize('case', list(WIDE_NAMES) + ['polish-quoted'])
-def test_wide_name(wide_names, case):
-    data, run = wide_names[case]
-    assert copied(run, data) == []
-
-
-@pytest.mark.parametrize('line', [
-    'KELBRANO wide\\\u017ale.txt', 'KELBRANO a\uff3cb.txt', 'KELBRANO wide\\\uff0e\uff0e\uff3cnotes.txt',
-    'KELBRANO \uff4e\uff55\uff4c', 'KELBRANO \u4e2d\u6587-missing.txt'],
-    ids=['z-acute', 'fullwidth-backslash', 'fullwidth-dots', 'fullwidth-nul', 'chinese-missing'])
-def test_wide_name_not_found(e2e, wide_names, command_lines, line):
-    """Only the look-alike exists (wide/notes.txt, notes.txt beside it): the name is not found."""
-    put(e2e, 'wide/zle.txt', b'the best-fit look-alike')
-    put(e2e, 'a/b.txt', b'the best-fit look-alike')
-    assert refused(attempt(e2e, line), M1) == []
+            for p in dialog_problems(run.dialogs[n], second)] == []
 
 
 LINE = ('Perch\u00e9 \u00e8 cos\u00ec? \u041f\u0440\u0438\u0432\u0435\u0442, '
@@ -452,7 +389,7 @@ def test_unicode_text_and_notepad(unicode_text, case):
 @pytest.fixture(scope='module')
 def busy_files(e2e):
     # UTF-8 text: copies started together must leave both formats from one file.
-    rng = random_files('busy')
+    rng = random.Random('%d busy' % SEED)
     chars = 'a b\r\n\u00e9\u00df\u043f\u0436\u4e2d\u6587\u20ac\U0001f600\U0001d11e'
     return [put(e2e, 'busy/%03d.txt' % i, ('N\u00ba %03d ' % i + ''.join(
         rng.choice(chars) for _ in range(rng.randint(1, 1500)))).encode()) for i in range(BUSY)]
@@ -463,7 +400,7 @@ def test_copies_while_another_program_polls_the_clipboard(e2e, busy_files, ms):
     runs = attempts(e2e, [('KELBRANO %03d.txt' % i, 'ok', e2e.work + '/busy', [('poll', str(ms))])
                           for i in range(BUSY)])
     bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(busy_files, runs)) for p in copied(r, d)]
-    assert first_five(bad) == []
+    assert bad[:5] + ['...'] * (len(bad) > 5) == []
 
 
 def test_pairs_of_copies_started_together(e2e, busy_files):
@@ -478,17 +415,17 @@ def test_pairs_of_copies_started_together(e2e, busy_files):
             ['the other exit %s' % run.also] if run.also != [0] else []) + (
             ['clipboard %s and Unicode text %s, expected both of either copy' % (
                 show(run.block), show(run.unicode))] if (run.block, run.unicode) not in either else [])]
-    assert first_five(bad) == []
+    assert bad[:5] + ['...'] * (len(bad) > 5) == []
 
 
 def test_200_consecutive_copies_of_different_files(e2e):
-    rng = random_files('many')
+    rng = random.Random('%d many' % SEED)
     files = [put(e2e, 'many/%03d.txt' % i, rng.randbytes(rng.randint(1, 4000)) + b'%03d' % i)
              for i in range(200)]
     runs = attempts(e2e, [('KELBRANO %03d.txt' % i, 'ok', e2e.work + '/many', ()) for i in range(200)],
                     sentinel=False)
     bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs)) for p in copied(r, d)]
-    assert first_five(bad) == []
+    assert bad[:5] + ['...'] * (len(bad) > 5) == []
 
 
 def test_run_script_on_a_desktop(e2e):
