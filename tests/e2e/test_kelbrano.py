@@ -48,6 +48,12 @@ def put(e2e, name, data):
     return data
 
 
+def no_problems(problems):
+    """Fails with the problems, one a line, none cut short."""
+    __tracebackhide__ = True
+    assert not problems, '\n'.join(problems)
+
+
 def show(data):
     return 'none' if data is None else '%d bytes %r%s' % (len(data), data[:48], '...' * (len(data) > 48))
 
@@ -232,7 +238,7 @@ def copies(e2e):
 @pytest.mark.parametrize('case', COPIES)
 def test_copies(copies, case):
     data, run = copies[case]
-    assert copied(run, data) == []
+    no_problems(copied(run, data))
 
 
 # Each run that must fail: its command line, dialog actions, steps before it, and message.
@@ -258,7 +264,7 @@ REFUSED = {'usage-text': ('KELBRANO', 'ok', (), USAGE),
 def test_refused(e2e, copies, case):
     line, actions, before, message = REFUSED[case]
     put(e2e, 'locked.txt', b'locked')
-    assert refused(attempt(e2e, line, actions, before=before), message) == []
+    no_problems(refused(attempt(e2e, line, actions, before=before), message))
 
 
 @pytest.mark.parametrize('size', [3 << 30, (4 << 30) + 700], ids=['3-GiB', '4-GiB-and-700-bytes'])
@@ -269,16 +275,16 @@ def test_a_sparse_file(e2e, size):
     run = attempt(e2e, 'KELBRANO big.txt')
     os.remove(e2e.work + '/big.txt')
     late = [d['ms'] for d in run.dialogs if d['ms'] > 5000]
-    assert refused(run, M2) + ['shown after %d ms' % ms for ms in late] == []
+    no_problems(refused(run, M2) + ['shown after %d ms' % ms for ms in late])
 
 
 def test_clipboard_held_past_the_first_ask(e2e, copies):
-    # Held past the moment the program first asks for it (a whole copy takes copy_ms).
+    # Held past the moment the program first asks for it (a whole copy of notes.txt took run.ms).
     notes, run = copies['notes']
     hold = (run.ms or 1000) + 200
     run = attempt(e2e, 'KELBRANO notes.txt', before=[('hold', str(hold))])
-    assert copied(run, notes) + (['ended after %s ms, before the clipboard was free (%d ms)' % (
-        run.ms, hold)] if run.ms < hold else []) == []
+    no_problems(copied(run, notes) + (['ended after %s ms, before the clipboard was free (%d ms)' % (
+        run.ms, hold)] if run.ms < hold else []))
 
 
 def dialog_problems(dialog, message):
@@ -311,7 +317,7 @@ def dialog_problems(dialog, message):
 def test_message_dialog(e2e):
     """Caption, class, centring, controls, banner, focus."""
     run = attempt(e2e, 'KELBRANO')
-    assert run.errors + (dialog_problems(run.dialogs[0], USAGE) if run.dialogs else ['no dialog']) == []
+    no_problems(run.errors + (dialog_problems(run.dialogs[0], USAGE) if run.dialogs else ['no dialog']))
 
 
 class TestHomePage:
@@ -347,9 +353,9 @@ class TestHomePage:
                        check=True)
         run = attempt(e2e, line, actions, prefix=prefix)
         dialogs = actions.count(',') + 1
-        assert refused(run, first, dialogs) + [
+        no_problems(refused(run, first, dialogs) + [
             'dialog %d: %s' % (n + 1, p) for n in range(1, min(dialogs, len(run.dialogs)))
-            for p in dialog_problems(run.dialogs[n], second)] == []
+            for p in dialog_problems(run.dialogs[n], second)])
 
 
 LINE = ('Perch\u00e9 \u00e8 cos\u00ec? \u041f\u0440\u0438\u0432\u0435\u0442, '
@@ -381,9 +387,9 @@ def unicode_text(e2e):
 def test_unicode_text_and_notepad(unicode_text, case):
     data, run = UNICODE[case], unicode_text[case]
     text = pasted(data).decode('utf-16-le', 'surrogatepass').split('\0')[0]
-    assert copied(run, data) + (
+    no_problems(copied(run, data) + (
         ['Notepad pasted %s, expected %s' % (show(run.notepad), show(text.encode('utf-16-le')))]
-        if run.notepad != text.encode('utf-16-le') else []) == []
+        if run.notepad != text.encode('utf-16-le') else []))
 
 
 @pytest.fixture(scope='module')
@@ -400,7 +406,7 @@ def test_copies_while_another_program_polls_the_clipboard(e2e, busy_files, ms):
     runs = attempts(e2e, [('KELBRANO %03d.txt' % i, 'ok', e2e.work + '/busy', [('poll', str(ms))])
                           for i in range(BUSY)])
     bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(busy_files, runs)) for p in copied(r, d)]
-    assert bad[:5] + ['...'] * (len(bad) > 5) == []
+    no_problems(bad[:5] + ['...'] * (len(bad) > 5))
 
 
 def test_pairs_of_copies_started_together(e2e, busy_files):
@@ -415,7 +421,7 @@ def test_pairs_of_copies_started_together(e2e, busy_files):
             ['the other exit %s' % run.also] if run.also != [0] else []) + (
             ['clipboard %s and Unicode text %s, expected both of either copy' % (
                 show(run.block), show(run.unicode))] if (run.block, run.unicode) not in either else [])]
-    assert bad[:5] + ['...'] * (len(bad) > 5) == []
+    no_problems(bad[:5] + ['...'] * (len(bad) > 5))
 
 
 def test_200_consecutive_copies_of_different_files(e2e):
@@ -425,7 +431,7 @@ def test_200_consecutive_copies_of_different_files(e2e):
     runs = attempts(e2e, [('KELBRANO %03d.txt' % i, 'ok', e2e.work + '/many', ()) for i in range(200)],
                     sentinel=False)
     bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs)) for p in copied(r, d)]
-    assert bad[:5] + ['...'] * (len(bad) > 5) == []
+    no_problems(bad[:5] + ['...'] * (len(bad) > 5))
 
 
 def test_run_script_on_a_desktop(e2e):
@@ -442,5 +448,5 @@ def test_run_script_on_a_desktop(e2e):
     got = subprocess.run(['xclip', '-o', '-selection', 'clipboard'], stdout=subprocess.PIPE,
                          stderr=subprocess.DEVNULL, timeout=10).stdout
     shutil.rmtree(prefix, ignore_errors=True)
-    assert (['run.sh ended with %d: %r' % (run.returncode, run.stdout[-300:])] if run.returncode else []) + \
-        (['xclip gave %s, expected %s' % (show(got), show(text))] if got != text else []) == []
+    no_problems((['run.sh ended with %d: %r' % (run.returncode, run.stdout[-300:])] if run.returncode else [])
+                + (['xclip gave %s, expected %s' % (show(got), show(text))] if got != text else []))
