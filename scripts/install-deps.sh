@@ -2,8 +2,9 @@
 # Installs what building and testing need on Debian, only when something is
 # missing: the mingw-w64 cross compiler, Wine (32-bit, and 64-bit where the
 # kernel runs no 32-bit programs), Xvfb, xclip, CMake with make, GoogleTest,
-# Python 3, and for tests/fuzz/run.sh and scripts/static-analysis.sh: clang 14
-# with its libFuzzer runtime, clang-tidy, clang-format, cppcheck and valgrind.
+# Python 3 with pytest, and for tests/fuzz/run.sh and
+# scripts/static-analysis.sh: clang 14 with its libFuzzer runtime,
+# clang-tidy, clang-format, cppcheck and valgrind.
 # Recommendations are not installed, so every command the scripts and suites
 # call is named here (coreutils, grep, sed, mawk, findutils and diffutils come
 # with every Debian).
@@ -17,6 +18,8 @@ have make || missing+=(make) # only recommended by cmake
 have git || missing+=(git)   # tests/reproducible/check.sh lists the sources with it
 have g++ || missing+=(g++)
 have python3 || missing+=(python3)
+# The end-to-end suite runs on Debian's Python, whichever python3 is first on PATH.
+/usr/bin/python3 -c 'import pytest' >/dev/null 2>&1 || missing+=(python3-pytest)
 have Xvfb || missing+=(xvfb)
 have xclip || missing+=(xclip) # run.sh hands the copied text to the X desktop with it
 { have wine && dpkg -s wine32:i386 >/dev/null 2>&1; } || missing+=(wine wine32:i386)
