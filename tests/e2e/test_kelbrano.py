@@ -36,6 +36,14 @@ CP1252 = ''.join(chr(b) if c == '\ufffd' else c
 BUSY = 100  # copies for each load on the clipboard
 
 
+def prefix_copy(e2e, name):
+    """A copy of the session's prefix, for a Wine session of its own."""
+    prefix = e2e.work + '/' + name
+    shutil.rmtree(prefix, ignore_errors=True)
+    subprocess.run(['cp', '-a', os.environ['WINEPREFIX'], prefix], check=True)
+    return prefix
+
+
 def win(path):
     return 'Z:' + path.replace('/', '\\')
 
@@ -73,18 +81,14 @@ class Run:
         return next((c['text'] for c in self.dialogs[n]['controls'] if c['id'] == 102), None)
 
 
+# How each field of the helper's lines reads.
+FIELDS = dict.fromkeys(('caption', 'text'), lambda v: b'' if v == '-' else bytes.fromhex(v))
+FIELDS.update(dict.fromkeys(('rect', 'screen'), lambda v: tuple(int(n) for n in v.split(','))))
+FIELDS.update(dict.fromkeys(('style', 'exstyle'), lambda v: int(v, 16)), ms=int, focus=int)
+
+
 def parse_fields(rest):
-    fields = dict(kv.split('=', 1) for kv in rest.split() if '=' in kv)
-    for key, value in fields.items():
-        if key in ('caption', 'text'):
-            fields[key] = b'' if value == '-' else bytes.fromhex(value)
-        elif key in ('rect', 'screen'):
-            fields[key] = tuple(int(v) for v in value.split(','))
-        elif key in ('style', 'exstyle'):
-            fields[key] = int(value, 16)
-        elif key in ('ms', 'focus'):
-            fields[key] = int(value)
-    return fields
+    return {k: FIELDS.get(k, str)(v) for k, v in (kv.split('=', 1) for kv in rest.split() if '=' in kv)}
 
 
 def attempts(e2e, specs, prefix=None, sentinel=True, after=()):
@@ -324,10 +328,8 @@ class TestHomePage:
     """In a prefix of its own, where web addresses open a browser that is missing, or nothing."""
     @pytest.fixture(scope='class')
     def prefix(self, e2e):
-        prefix = e2e.work + '/prefix-noweb'
+        prefix = prefix_copy(e2e, 'prefix-noweb')
         env = dict(os.environ, WINEPREFIX=prefix)
-        shutil.rmtree(prefix, ignore_errors=True)
-        subprocess.run(['cp', '-a', os.environ['WINEPREFIX'], prefix], check=True)
         server = subprocess.Popen(['wineserver', '-f', '-p'], env=env)
         try:
             for _ in range(50):
@@ -438,9 +440,7 @@ def test_run_script_on_a_desktop(e2e):
     """scripts/run.sh on a desktop: X programs paste the UTF-8 text 10 s later."""
     text = put(e2e, 'desktop/notes.txt',
                'Pasted in an X program after Wine has stopped: \u00e8 \u4e2d\u6587 \U0001f600.\n'.encode())
-    prefix = e2e.work + '/prefix-desktop'  # run.sh's own Wine session: one prefix each
-    shutil.rmtree(prefix, ignore_errors=True)
-    subprocess.run(['cp', '-a', os.environ['WINEPREFIX'], prefix], check=True)
+    prefix = prefix_copy(e2e, 'prefix-desktop')  # run.sh's own Wine session: one prefix each
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../scripts/run.sh')
     run = subprocess.run([script, e2e.work + '/desktop/notes.txt'], env=dict(os.environ, WINEPREFIX=prefix),
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
