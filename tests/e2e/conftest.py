@@ -49,7 +49,7 @@ def e2e(record_testsuite_property):
             pytest.exit('No %s or no %s: cmake --preset %s && cmake --build --preset %s'
                         % (e2e.exe, e2e.helper, preset, preset), 3)
         shutil.rmtree(e2e.work, ignore_errors=True)
-        os.makedirs(e2e.work + '/sub')
+        os.makedirs(e2e.work)
         yield e2e
     finally:
         shell.stdin.close()
