@@ -1,7 +1,8 @@
 /* Reads a file whole, as raw bytes, into one global block ended by a NUL and
-   hands the block to the clipboard as CF_TEXT; when the bytes are UTF-8 or
-   UTF-16 text, their decoded text goes with it as CF_UNICODETEXT, for the
-   programs that paste Unicode text (nearly all of them). */
+   hands the block to the clipboard as CF_TEXT, with the system's locale as
+   CF_LOCALE; when the bytes are UTF-8 or UTF-16 text, their decoded text goes
+   with it as CF_UNICODETEXT, for the programs that paste Unicode text (nearly
+   all of them). */
 #include <windows.h>
 #include <stdio.h>
 
@@ -87,8 +88,12 @@ static HGLOBAL MakeUnicodeText(const char *text, size_t length)
     size_t size = length - skip;
     // Room for the longest text the bytes can make: a unit for each byte of
     // UTF-8, for each two of UTF-16 (a stray last byte is not text). The file
-    // is under 2 GiB, so this fits a SIZE_T and an int even in a 32-bit process.
+    // is under 2 GiB, so the room fits an int even in a 32-bit process; its
+    // bytes, with the NUL's, would not for a file of 2 GiB - 1 bytes, whose
+    // text is then left to the system like any other text without memory.
     size_t room = encoding == kUtf16Le || encoding == kUtf16Be ? size / 2 : size;
+    if (room >= static_cast<size_t>(-1) / sizeof(WCHAR))
+        return nullptr;
 
     HGLOBAL unicode = GlobalAlloc(GMEM_MOVEABLE, (room + 1) * sizeof(WCHAR));
     WCHAR *wide = unicode ? static_cast<WCHAR *>(GlobalLock(unicode)) : nullptr;
@@ -111,10 +116,39 @@ static HGLOBAL MakeUnicodeText(const char *text, size_t length)
     return unicode;
 }
 
+/* The system's default locale, in a block of its own, or null when there is
+   no memory for it. It tells the clipboard which code page the text block is
+   in: the system's, the one programs use for 8-bit text. Without it the
+   system adds a locale itself when the clipboard closes, from the keyboard
+   layout (Windows) or the user's locale (Wine), and Unicode programs get the
+   bytes through that locale's code page instead: Cyrillic read as Western on
+   a Russian system with the English layout active, and the reverse. */
+static HGLOBAL MakeLocale()
+{
+    HGLOBAL locale = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID));
+    LCID *id = locale ? static_cast<LCID *>(GlobalLock(locale)) : nullptr;
+    if (id) {
+        *id = GetSystemDefaultLCID();
+        GlobalUnlock(locale);
+    } else if (locale) {
+        GlobalFree(locale);
+        locale = nullptr;
+    }
+    return locale;
+}
+
+/* Gives the clipboard a block it may refuse: a refusal is no failure, and the
+   block then stays ours to free (*block is null once the clipboard took it). */
+static void SetOptionalData(UINT format, HGLOBAL *block)
+{
+    if (*block && SetClipboardData(format, *block))
+        *block = nullptr; // the clipboard owns it now
+}
+
 /* Opens the clipboard with a message-only window of our own, empties it and
-   gives it the text block, and the Unicode block when there is one; on
-   success the clipboard owns the text block, and the Unicode block when it
-   took it too (*unicode is then null).
+   gives it the text block, with the locale block and the Unicode block when
+   there are any; on success the clipboard owns the text block, and each of
+   the others it took too (*locale or *unicode is then null).
    The window keeps every other program out while the clipboard is ours: under
    Wine a window-less open even succeeds while another window-less one is in
    progress, so another program's copy and ours could mix their formats, or
@@ -123,8 +157,10 @@ static HGLOBAL MakeUnicodeText(const char *text, size_t length)
    only the open is tried again, for about a second. An empty or set refused
    after our open is nobody else's doing (the block is too large, memory ran
    out), and another try would only hand the whole block over again, which
-   under Wine means copying it again: its message is shown at once. */
-static const char *HandToClipboard(HGLOBAL block, HGLOBAL *unicode)
+   under Wine means copying it again: its message is shown at once.
+   Kept out of line: inlined, its code grows enough to take the 32-bit
+   executable past 9.5 KiB. */
+__attribute__((noinline)) static const char *HandToClipboard(HGLOBAL block, HGLOBAL *locale, HGLOBAL *unicode)
 {
     const char *error = nullptr;
     // Without a window (none could be made) the open is window-less, the rest the same.
@@ -140,10 +176,12 @@ static const char *HandToClipboard(HGLOBAL block, HGLOBAL *unicode)
         error = kEmptyClipboardFailed;
     if (!error && !SetClipboardData(CF_TEXT, block))
         error = kSetClipboardFailed;
-    // A refused Unicode block is no failure: the copy is the bytes alone, and
-    // the block stays ours to free.
-    if (!error && *unicode && SetClipboardData(CF_UNICODETEXT, *unicode))
-        *unicode = nullptr; // the clipboard owns the Unicode block now
+    // Without the locale, Unicode programs read the bytes as before; without
+    // the Unicode text, they get the bytes through the code page.
+    if (!error) {
+        SetOptionalData(CF_LOCALE, locale);
+        SetOptionalData(CF_UNICODETEXT, unicode);
+    }
     if (open)
         CloseClipboard();
     if (window)
@@ -157,6 +195,7 @@ int CopyFileToClipboard(const wchar_t *name)
 {
     const char *error = nullptr;
     HGLOBAL block = nullptr;
+    HGLOBAL locale = nullptr;
     HGLOBAL unicode = nullptr;
     char *text = nullptr;
     long long length = 0;
@@ -190,7 +229,8 @@ int CopyFileToClipboard(const wchar_t *name)
         unicode = MakeUnicodeText(text, static_cast<size_t>(length));
         GlobalUnlock(block);
         text = nullptr;
-        error = HandToClipboard(block, &unicode);
+        locale = MakeLocale();
+        error = HandToClipboard(block, &locale, &unicode);
         if (!error)
             block = nullptr; // the clipboard owns the text block now
     }
@@ -199,6 +239,8 @@ int CopyFileToClipboard(const wchar_t *name)
         GlobalUnlock(block);
     if (block)
         GlobalFree(block);
+    if (locale)
+        GlobalFree(locale);
     if (unicode)
         GlobalFree(unicode);
 

@@ -2,7 +2,8 @@
 # Installs what building and testing need on Debian, only when something is
 # missing: the mingw-w64 cross compiler, Wine (32-bit, and 64-bit where the
 # kernel runs no 32-bit programs), Xvfb, xclip, CMake with make, GoogleTest,
-# Python 3 with pytest, and for tests/fuzz/run.sh and
+# Python 3 with pytest, the locales the end-to-end suite runs the program
+# under, and for tests/fuzz/run.sh and
 # scripts/static-analysis.sh: clang 14 with its libFuzzer runtime,
 # clang-tidy, clang-format, cppcheck and valgrind.
 # Recommendations are not installed, so every command the scripts and suites
@@ -33,6 +34,7 @@ have clang-tidy-14 || missing+=(clang-tidy-14)
 have clang-format-14 || missing+=(clang-format-14)
 have cppcheck || missing+=(cppcheck)
 have valgrind || missing+=(valgrind)
+[ -x /usr/sbin/locale-gen ] || missing+=(locales)
 for extra in ${KELBRANO_EXTRA_PACKAGES:-}; do
     dpkg -s "$extra" >/dev/null 2>&1 || missing+=("$extra")
 done
@@ -57,4 +59,22 @@ if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
     [ -x /usr/lib/wine/wine64 ] || missing+=(wine64)
     have x86_64-w64-mingw32-g++ || missing+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
     [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
+fi
+
+# Wine takes a process's locales from LANG and LC_*, but only those that are
+# generated: the end-to-end suite runs the program on a Russian system with
+# English messages, and the reverse.
+generated=$(locale -a)
+generate=()
+for locale in en_US.UTF-8 ru_RU.UTF-8; do
+    grep -qix "${locale%.UTF-8}.utf8" <<<"$generated" || generate+=("$locale")
+done
+if [ ${#generate[@]} -gt 0 ]; then
+    echo "Generating the locales: ${generate[*]}"
+    $sudo touch /etc/locale.gen
+    for locale in "${generate[@]}"; do
+        $sudo sed -i "s/^# *\($locale UTF-8\)\$/\1/" /etc/locale.gen
+        grep -qxF "$locale UTF-8" /etc/locale.gen || echo "$locale UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    done
+    $sudo locale-gen
 fi

@@ -29,8 +29,8 @@ protected:
     {
         EXPECT_FALSE(g_win32.clipboardOpen);
         EXPECT_EQ(0, g_win32.faults);
-        EXPECT_EQ(g_win32.blocksAllocated,
-                  g_win32.blocksFreed + g_win32.clipboardHasText + !g_win32.clipboardUnicode.empty());
+        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + g_win32.clipboardHasText +
+                                               !g_win32.clipboardUnicode.empty() + !g_win32.clipboardLocale.empty());
     }
 
     void ExpectFailure(const char *message)
@@ -57,17 +57,21 @@ TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
     };
     for (const auto &row : rows) {
         ResetWin32Double();
+        g_win32.systemLocale = 0x0408;
         std::string bytes = Bytes(row.size, static_cast<unsigned>(row.size));
         std::string name = WriteFile("file.txt", bytes);
 
         EXPECT_EQ(0, CopyFileToClipboard(Wide(name).c_str())) << row.size;
 
         EXPECT_EQ(bytes + '\0', g_win32.clipboardText) << row.size;
+        // Unicode programs read the bytes through the system's code page.
+        EXPECT_EQ(LocaleBlock(0x0408), g_win32.clipboardLocale) << row.size;
         EXPECT_EQ(row.reads, g_win32.reads) << row.size;
         // clang-format off
         EXPECT_EQ((Calls{"GlobalAlloc 0 " + std::to_string(row.size + 1), "GlobalLock", "GlobalUnlock",
+                         "GlobalAlloc 2 4", "GlobalLock", "GlobalUnlock",
                          "CreateWindowExA STATIC message-only", "OpenClipboard owned", "EmptyClipboard",
-                         "SetClipboardData 1", "CloseClipboard", "DestroyWindow"}),
+                         "SetClipboardData 1", "SetClipboardData 16", "CloseClipboard", "DestroyWindow"}),
                   g_win32.calls);
         // clang-format on
         EXPECT_TRUE(g_win32.dialogs.empty());
@@ -105,7 +109,8 @@ TEST_F(Copy, GivesUnicodeProgramsTheTextTheBytesHold)
 
         EXPECT_EQ(row.bytes + '\0', g_win32.clipboardText);
         EXPECT_EQ(row.text.empty() ? u"" : row.text + u'\0', g_win32.clipboardUnicode);
-        EXPECT_EQ(row.text.empty() ? 0u : 1u, g_win32.Count("GlobalAlloc 2 "));
+        EXPECT_EQ(row.text.empty() ? 2u : 3u, g_win32.Count("GlobalAlloc"));
+        EXPECT_EQ(LocaleBlock(g_win32.systemLocale), g_win32.clipboardLocale);
         EXPECT_EQ(row.text.empty() ? 0u : 1u, g_win32.Count("SetClipboardData 13"));
         ExpectReleased();
     }

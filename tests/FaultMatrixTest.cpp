@@ -30,13 +30,15 @@ Calls Times(int n, const Calls &calls)
 }
 
 // A 1300-byte UTF-8 file: a block of 1301 bytes, filled by reads of 512, 512,
-// 276, and its text as UTF-16 in a block of its own.
+// 276, its text as UTF-16 in a block of its own, and the system's locale in a
+// third.
 const std::vector<size_t> Reads = {512, 512, 276};
 const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
+const Calls Locale = {"GlobalAlloc 2 4", "GlobalLock", "GlobalUnlock"};
 // The clipboard is opened with a message-only window of the copy's own.
 const Calls Window = {"CreateWindowExA STATIC message-only"};
-const Calls Hand = {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13",
-                    "CloseClipboard"};
+const Calls Hand = {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 16",
+                    "SetClipboardData 13", "CloseClipboard"};
 const Calls Show = {"DialogBoxParamA 1"};
 const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
 const Calls DialogFailed = {DialogFailedBox};
@@ -50,6 +52,7 @@ struct Fault {
     size_t reads;  // how many of Reads were made
     bool copied;
     bool unicode = true; // the Unicode text went with the copy
+    bool locale = true;  // and the locale
 };
 
 // Well-formed UTF-8 of exactly 1300 bytes, characters of every length, some
@@ -84,12 +87,13 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     std::u16string text;
     MakeText(bytes, text);
     // Read whole, then its text made in a block with room for a unit a byte,
-    // cut down to what the text needs.
+    // cut down to what the text needs, then the locale's block.
     const std::string AllocUnicode = "GlobalAlloc 2 2602";
-    const Calls Read = {"GlobalAlloc 0 1301", "GlobalLock",
+    const Calls Made = {"GlobalAlloc 0 1301", "GlobalLock",
                         AllocUnicode,         "GlobalLock",
                         "GlobalUnlock",       "GlobalReAlloc " + std::to_string(2 * text.size() + 2) + " 0",
                         "GlobalUnlock"};
+    const Calls Read = Made + Locale;
 
     int pipeEnds[2];
     ASSERT_EQ(0, pipe(pipeEnds));
@@ -125,15 +129,23 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
          Show + Calls{"ShellExecuteA - " + Home + " - - 5"} + Show,
          {OpenFailed, HomeNotFound}, 0, false},
     };
-    // Without its Unicode text, the copy is still made, with the bytes alone,
-    // as for any file without one; a block the clipboard refused is freed.
-    Calls noUnicode = Calls{"GlobalAlloc 0 1301", "GlobalLock", AllocUnicode, "GlobalUnlock"} + Window +
-                      Calls{"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "CloseClipboard",
-                            "DestroyWindow"};
+    // Without its Unicode text, or the locale, the copy is still made with
+    // what it has, as for any file without one; a block the clipboard refused
+    // is freed.
+    Calls noUnicode = Calls{"GlobalAlloc 0 1301", "GlobalLock", AllocUnicode, "GlobalUnlock"} + Locale + Window +
+                      Calls{"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 16",
+                            "CloseClipboard", "DestroyWindow"};
     rows.push_back({"GlobalAlloc for the Unicode text", script([] { g_win32.failedAlloc = 2; }), 0, noUnicode, {}, 3,
                     true, false});
-    rows.push_back({"SetClipboardData(CF_UNICODETEXT)", script([] { g_win32.unicodeRefused = true; }), 0,
+    rows.push_back({"SetClipboardData(CF_UNICODETEXT)", script([] { g_win32.refusedFormat = CF_UNICODETEXT; }), 0,
                     Read + Window + Hand + Calls{"DestroyWindow", "GlobalFree"}, {}, 3, true, false});
+    Calls noLocale = Made + Calls{"GlobalAlloc 2 4"} + Window +
+                     Calls{"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13",
+                           "CloseClipboard", "DestroyWindow"};
+    rows.push_back({"GlobalAlloc for the locale", script([] { g_win32.failedAlloc = 3; }), 0, noLocale, {}, 3, true,
+                    true, false});
+    rows.push_back({"SetClipboardData(CF_LOCALE)", script([] { g_win32.refusedFormat = CF_LOCALE; }), 0,
+                    Read + Window + Hand + Calls{"DestroyWindow", "GlobalFree"}, {}, 3, true, true, false});
     for (size_t read = 1; read <= Reads.size(); read++)
         rows.push_back({"fread " + std::to_string(read), script([read] { g_win32.shortRead = read; }), 1,
                         Take + FreeAndShow, {ReadFailed}, read, false});
@@ -150,7 +162,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         else
             rows.push_back({what, inject, 1,
                             Read + Window + Times(49, retry) + Calls{"OpenClipboard owned", "DestroyWindow",
-                                                                    "GlobalFree"} + FreeAndShow,
+                                                                    "GlobalFree", "GlobalFree"} + FreeAndShow,
                             {ClipboardBusy}, 3, false});
     }
     // Once the clipboard is open to the copy's window alone, a refused empty or
@@ -158,11 +170,11 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     // once, the clipboard closed, its message shown, the blocks freed once.
     const Calls opened = Read + Window + Calls{"OpenClipboard owned", "EmptyClipboard"};
     rows.push_back({"EmptyClipboard refused", script([] { g_win32.emptyClipboardRefusals = 50; }), 1,
-                    opened + Calls{"CloseClipboard", "DestroyWindow", "GlobalFree"} + FreeAndShow, {EmptyFailed}, 3,
-                    false});
+                    opened + Calls{"CloseClipboard", "DestroyWindow", "GlobalFree", "GlobalFree"} + FreeAndShow,
+                    {EmptyFailed}, 3, false});
     rows.push_back({"SetClipboardData refused, no memory", script([] { g_win32.setClipboardDataRefusals = 50; }), 1,
-                    opened + Calls{"SetClipboardData 1", "CloseClipboard", "DestroyWindow", "GlobalFree"} +
-                        FreeAndShow,
+                    opened + Calls{"SetClipboardData 1", "CloseClipboard", "DestroyWindow", "GlobalFree",
+                                   "GlobalFree"} + FreeAndShow,
                     {SetFailed}, 3, false});
     // clang-format on
 
@@ -181,11 +193,13 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         EXPECT_EQ(row.copied ? bytes + '\0' : "", g_win32.clipboardText);
         bool unicode = row.copied && row.unicode;
         EXPECT_EQ(unicode ? text + u'\0' : u"", g_win32.clipboardUnicode);
+        bool locale = row.copied && row.locale;
+        EXPECT_EQ(locale ? LocaleBlock(g_win32.systemLocale) : "", g_win32.clipboardLocale);
         // No double free, no clipboard call while closed nor dialog while open,
         // nothing left held.
         EXPECT_EQ(0, g_win32.faults);
         EXPECT_FALSE(g_win32.clipboardOpen);
-        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + row.copied + unicode);
+        EXPECT_EQ(g_win32.blocksAllocated, g_win32.blocksFreed + row.copied + unicode + locale);
     }
     close(pipeEnds[0]);
     close(pipeEnds[1]);

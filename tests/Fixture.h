@@ -27,6 +27,12 @@ inline std::wstring Wide(const std::string &name)
     return wide;
 }
 
+// The clipboard's CF_LOCALE block that names this locale.
+inline std::string LocaleBlock(LCID locale)
+{
+    return std::string(reinterpret_cast<const char *>(&locale), sizeof locale);
+}
+
 class ProgramTest : public ::testing::Test {
 protected:
     std::filesystem::path folder;

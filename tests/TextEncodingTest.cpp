@@ -41,6 +41,10 @@ TEST(TextEncoding, TellsWhatTextTheBytesHold)
         {"ok \xE2\x82", kNoUnicodeText, 0, notUtf8}, {"ok \xF0\x9F\x98", kNoUnicodeText, 0, notUtf8}, // cut short at the end
         // Well-formed where the first bytes above ASCII are, but not further on.
         {"\xC3\xA9" + run + run + "\xE9", kUtf8, 0, notUtf8},
+        // The 64 bytes looked at from the first above ASCII end inside a 2-, 3- or 4-byte character.
+        {"\xC3\xA9" + std::string(61, 'a') + "\xD0\x9F", kUtf8, 0, u"\u00e9" + std::u16string(61, u'a') + u"\u041f"},
+        {"\xC3\xA9" + std::string(60, 'a') + "\xE4\xB8\xAD", kUtf8, 0, u"\u00e9" + std::u16string(60, u'a') + u"\u4e2d"},
+        {"\xC3\xA9" + std::string(59, 'a') + "\xF0\x9F\x98\x80", kUtf8, 0, u"\u00e9" + std::u16string(59, u'a') + u"\U0001F600"},
         // Marks: the text after them.
         {"\xEF\xBB\xBF", kMarkedUtf8, 3, u""},
         {"\xEF\xBB\xBFhi \xE2\x82\xAC", kMarkedUtf8, 3, u"hi \u20ac"},

@@ -91,10 +91,10 @@ def parse_fields(rest):
     return {k: FIELDS.get(k, str)(v) for k, v in (kv.split('=', 1) for kv in rest.split() if '=' in kv)}
 
 
-def attempts(e2e, specs, prefix=None, sentinel=True, after=()):
+def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
     """Each case: (command line, dialog actions, working dir, steps before the run).
     Puts the sentinel on the clipboard, runs, takes the steps after, saves the clipboard;
-    one helper for all."""
+    one helper for all, in the environment given."""
     work, script = e2e.work, []
     for i, (line, actions, cwd, before) in enumerate(specs):
         script += ([('put', SENTINEL)] if sentinel else []) + list(before)
@@ -104,7 +104,7 @@ def attempts(e2e, specs, prefix=None, sentinel=True, after=()):
     text = b''.join(b'\t'.join(re.sub(rb'[^ -$&-~]', lambda m: b'%%%02x' % m[0][0],
                                       f if isinstance(f, bytes) else f.encode())
                                 for f in step) + b'\n' for step in script)
-    env = dict(os.environ, WINEPREFIX=prefix) if prefix else None
+    env = dict(os.environ, **(env or {}), **({'WINEPREFIX': prefix} if prefix else {}))
     shutil.rmtree(work + '/clip', ignore_errors=True)
     os.makedirs(work + '/clip')
     out = subprocess.run(['wine', e2e.helper], input=text, stdout=subprocess.PIPE,
@@ -172,16 +172,17 @@ def pasted(data):
     return converted(data)
 
 
-def copied(run, data):
+def copied(run, data, text=None):
     """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard,
-    and its text for Unicode programs."""
+    and its text for Unicode programs (by default as pasted() reads it)."""
     data = data or SENTINEL
+    text = pasted(data) if text is None else text
     return run.errors + run.exit(0) + \
         (['a window appeared: %s' % show(run.message())] if run.dialogs else []) + \
         (['clipboard %s, expected %s' % (show(run.block), show(data + b'\0'))]
          if run.block != data + b'\0' else []) + \
-        (['Unicode text %s, expected %s' % (show(run.unicode), show(pasted(data)))]
-         if run.unicode != pasted(data) else [])
+        (['Unicode text %s, expected %s' % (show(run.unicode), show(text))]
+         if run.unicode != text else [])
 
 
 def refused(run, message, dialogs=1):
@@ -392,6 +393,31 @@ def test_unicode_text_and_notepad(unicode_text, case):
     no_problems(copied(run, data) + (
         ['Notepad pasted %s, expected %s' % (show(run.notepad), show(text.encode('utf-16-le')))]
         if run.notepad != text.encode('utf-16-le') else []))
+
+
+# Text in the system's code page reaches Unicode programs through that code page, whatever the
+# user's locale (on Windows, the keyboard layout): a Russian system with English messages, and
+# the reverse. Each case: the system's locale, the user's, the file's code page, its text.
+MIXED = {'russian-system-english-messages': ('ru_RU.UTF-8', 'en_US.UTF-8', 'cp1251',
+                                             '\u041f\u0440\u0438\u0432\u0435\u0442 \u043c\u0438\u0440\r\n'),
+         'english-system-russian-messages': ('en_US.UTF-8', 'ru_RU.UTF-8', 'cp1252',
+                                             'Perch\u00e9 \u00e8 cos\u00ec\r\n')}
+
+
+@pytest.mark.parametrize('case', MIXED)
+def test_code_page_text_under_mixed_locales(e2e, case):
+    system, user, code_page, text = MIXED[case]
+    generated = subprocess.run(['locale', '-a'], stdout=subprocess.PIPE, text=True).stdout.lower().split()
+    missing = [name for name in (system, user) if name.lower().replace('utf-8', 'utf8') not in generated]
+    data = put(e2e, 'mixed/%s.txt' % case, text.encode(code_page))
+    notepad = code_page == 'cp1251'  # and one real Unicode program pastes it
+    run = attempts(e2e, [('KELBRANO %s.txt' % case, 'ok', e2e.work + '/mixed', ())],
+                   after=[('notepad',)] * notepad,
+                   env={'LANG': system, 'LC_MESSAGES': user, 'LC_ALL': '', 'LC_CTYPE': ''})[0]
+    no_problems(['locale %s is not generated: scripts/install-deps.sh' % name for name in missing]
+                + copied(run, data, (text + '\0').encode('utf-16-le')) + (
+                    ['Notepad pasted %s, expected %s' % (show(run.notepad), show(text.encode('utf-16-le')))]
+                    if notepad and run.notepad != text.encode('utf-16-le') else []))
 
 
 @pytest.fixture(scope='module')

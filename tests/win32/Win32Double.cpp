@@ -167,6 +167,11 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char *bytes, int size, WCHAR
     return static_cast<int>(text.size());
 }
 
+LCID GetSystemDefaultLCID()
+{
+    return g_win32.systemLocale;
+}
+
 void Sleep(DWORD milliseconds)
 {
     Log("Sleep " + std::to_string(milliseconds));
@@ -207,13 +212,15 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
         g_win32.setClipboardDataRefusals--;
         return nullptr;
     }
-    if (format == CF_UNICODETEXT && g_win32.unicodeRefused)
+    if (format == g_win32.refusedFormat)
         return nullptr;
     if (clipboardBlocks.count(format) || blockSizes[data] % (format == CF_UNICODETEXT ? 2 : 1))
         g_win32.faults++;
     clipboardBlocks[format] = data;
     if (format == CF_UNICODETEXT) {
         g_win32.clipboardUnicode.assign(static_cast<char16_t *>(data), blockSizes[data] / 2);
+    } else if (format == CF_LOCALE) {
+        g_win32.clipboardLocale.assign(static_cast<char *>(data), blockSizes[data]);
     } else {
         g_win32.clipboardHasText = true;
         g_win32.clipboardSize = blockSizes[data];

@@ -18,7 +18,8 @@ struct Win32Double {
     int openClipboardRefusals = 0;     // this many OpenClipboard calls fail first
     int emptyClipboardRefusals = 0;    // and EmptyClipboard calls
     int setClipboardDataRefusals = 0;  // and SetClipboardData calls
-    bool unicodeRefused = false;       // SetClipboardData(CF_UNICODETEXT) fails
+    UINT refusedFormat = 0;            // SetClipboardData of this format fails
+    LCID systemLocale = 0x0419;        // GetSystemDefaultLCID
     std::deque<INT_PTR> dialogResults; // DialogBoxParamA, then IDOK when empty
     INT_PTR shellResult = 42;
     RECT dialogRect = {10, 20, 110, 70};
@@ -40,6 +41,7 @@ struct Win32Double {
     bool clipboardHasText = false;
     std::string clipboardText;              // the whole CF_TEXT block, NUL included
     std::u16string clipboardUnicode;        // the whole CF_UNICODETEXT block, NUL included
+    std::string clipboardLocale;            // the whole CF_LOCALE block
     // clang-format on
     size_t clipboardSize = 0;
 

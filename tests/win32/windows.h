@@ -14,6 +14,7 @@ typedef int BOOL;
 typedef int LONG;
 typedef unsigned int UINT;
 typedef unsigned int DWORD;
+typedef DWORD LCID;
 typedef size_t SIZE_T;
 typedef intptr_t INT_PTR;
 typedef uintptr_t UINT_PTR;
@@ -39,6 +40,7 @@ struct RECT {
 #define GMEM_MOVEABLE 2
 #define CF_TEXT 1
 #define CF_UNICODETEXT 13
+#define CF_LOCALE 16
 #define CP_UTF8 65001
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
@@ -63,6 +65,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL block, SIZE_T bytes, UINT flags);
 BOOL GlobalUnlock(HGLOBAL block);
 HGLOBAL GlobalFree(HGLOBAL block);
 void Sleep(DWORD milliseconds);
+LCID GetSystemDefaultLCID();
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenClipboard(HWND owner);
