@@ -1,6 +1,6 @@
 # The release zip, made by `cmake --build --preset win32 --target package`:
 # KELBRANO-<version>-win32.zip with KELBRANO.EXE, README.md and LICENSE at its
-# top level. Two builds of the same sources give the same bytes, wherever,
+# top level (-win64.zip from the win64 preset, which holds the x86-64 build). Two builds of the same sources give the same bytes, wherever,
 # whenever and by whomever they are made.
 install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
@@ -14,7 +14,8 @@ if(NOT banner MATCHES "v\\.${PROJECT_VERSION_MAJOR}\\.${PROJECT_VERSION_MINOR}\\
 endif()
 
 set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win32)
+math(EXPR KELBRANO_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-win${KELBRANO_BITS})
 set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 # One component a file, all in one zip: the entries are written in the order
 # of the components' names, not in the order a folder happens to list them.
