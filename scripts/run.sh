@@ -56,16 +56,23 @@ else
 fi
 
 python3 - "$work" "$@" <<'PY'
-import codecs, os, sys
+import codecs, importlib, os, sys
 work = sys.argv[1]
 sys.stdout.reconfigure(encoding='utf-8', errors='replace')
 
-# Code page 1252 as Wine reads it: the five bytes it leaves undefined stand for
-# the control characters of the same value.
-CP1252 = ''.join(bytes([b]).decode('cp1252', 'ignore') or chr(b) for b in range(256))
+def reader(page):
+    """The code page Unicode programs read CF_TEXT through (the one CF_LOCALE names; 1252 without
+    it), and how Wine reads bytes through it: in a single-byte code page, the bytes it leaves
+    undefined stand for the control characters of the same value."""
+    codec = 'cp' + (page if page.isdigit() else '1252')
+    try:
+        table = ''.join(chr(b) if c == '\ufffe' else c
+                        for b, c in enumerate(importlib.import_module('encodings.' + codec).decoding_table))
+        return codec, lambda raw: codecs.charmap_decode(raw, 'strict', table)[0]
+    except (ImportError, AttributeError):  # a multi-byte code page
+        return codec, lambda raw: raw.decode(codec, 'replace')
 
-def code_page(raw):
-    return codecs.charmap_decode(raw, 'strict', CP1252)[0]
+codec, code_page = reader('1252')
 
 def count(n, unit):
     return '%d %s%s' % (n, unit, '' if n == 1 else 's')
@@ -87,6 +94,8 @@ for line in open(work + '/out', encoding='latin-1'):
     elif word == 'exit':
         code = int(rest.split()[0], 16)
         print('Exit code: %d' % code)
+    elif word == 'codepage':
+        codec, code_page = reader(rest)
     elif word == 'unicode':
         unicode = rest
     elif word == 'clip':
@@ -112,7 +121,7 @@ for line in open(work + '/out', encoding='latin-1'):
         same = text is not None and raw is not None and text == code_page(raw)
         if same:
             print('Unicode programs paste these %s; programs that read CF_TEXT get them as %s in code '
-                  'page 1252%s:' % (count(len(text), 'character'), count(len(raw), 'byte'), nul))
+                  'page %s%s:' % (count(len(text), 'character'), count(len(raw), 'byte'), codec[2:], nul))
         else:
             if text is None:
                 print('Unicode programs find no text.')
@@ -122,9 +131,10 @@ for line in open(work + '/out', encoding='latin-1'):
             if raw is None:
                 print('Programs that read CF_TEXT find no text.')
             else:
-                print('Programs that read CF_TEXT get %s%s (shown as code page 1252):' % (count(len(raw), 'byte'), nul))
+                print('Programs that read CF_TEXT get %s%s (shown as code page %s):' % (
+                    count(len(raw), 'byte'), nul, codec[2:]))
         if raw is not None:
-            show(raw[:2000].decode('cp1252', 'replace').replace('\0', '\\0'), len(raw) - 2000, 'byte')
+            show(raw[:2000].decode(codec, 'replace').replace('\0', '\\0'), len(raw) - 2000, 'byte')
     elif word == 'error':
         print('Helper error: ' + rest)
 if code is None:

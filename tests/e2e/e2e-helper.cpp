@@ -3,7 +3,9 @@
    inside fields (so a command line may hold tabs, quotes and any byte):
 
      put TEXT                  put TEXT on the clipboard as CF_TEXT
-     save FILE                 write the clipboard's CF_UNICODETEXT block, all
+     save FILE                 print "codepage N", the ANSI code page of the
+                               clipboard's CF_LOCALE ("codepage none" without
+                               one); write its CF_UNICODETEXT block, all
                                GlobalSize bytes, to FILE.unicode and print
                                "unicode SIZE" or "unicode none"; then its CF_TEXT
                                block to FILE, printing "clip SIZE" or "clip none"
@@ -116,6 +118,14 @@ static void Save(const std::string &file)
 {
     if (!OpenOurClipboard())
         return;
+    // The code page the system reads CF_TEXT through for Unicode programs.
+    char page[8] = "none";
+    HANDLE locale = GetClipboardData(CF_LOCALE);
+    if (locale) {
+        GetLocaleInfoA(*static_cast<LCID *>(GlobalLock(locale)), LOCALE_IDEFAULTANSICODEPAGE, page, sizeof page);
+        GlobalUnlock(locale);
+    }
+    Say("codepage %s\n", page);
     // What a Unicode program pastes: the program's own block, or the one
     // the system makes from CF_TEXT through the code page.
     SaveFormat(CF_UNICODETEXT, "unicode", file + ".unicode");
