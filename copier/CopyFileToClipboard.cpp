@@ -176,8 +176,8 @@ __attribute__((noinline)) static const char *HandToClipboard(HGLOBAL block, HGLO
         error = kEmptyClipboardFailed;
     if (!error && !SetClipboardData(CF_TEXT, block))
         error = kSetClipboardFailed;
-    // Without the locale, Unicode programs read the bytes as before; without
-    // the Unicode text, they get the bytes through the code page.
+    // Refusals here are no failure: without our locale the system adds one of
+    // its own, and without our Unicode text it makes one from the bytes.
     if (!error) {
         SetOptionalData(CF_LOCALE, locale);
         SetOptionalData(CF_UNICODETEXT, unicode);
