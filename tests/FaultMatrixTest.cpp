@@ -37,8 +37,8 @@ const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
 const Calls Locale = {"GlobalAlloc 2 4", "GlobalLock", "GlobalUnlock"};
 // The clipboard is opened with a message-only window of the copy's own.
 const Calls Window = {"CreateWindowExA STATIC message-only"};
-const Calls Hand = {"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 16",
-                    "SetClipboardData 13", "CloseClipboard"};
+const Calls Hand = {"OpenClipboard owned", "EmptyClipboard",      "SetClipboardData 1",
+                    "SetClipboardData 16", "SetClipboardData 13", "CloseClipboard"};
 const Calls Show = {"DialogBoxParamA 1"};
 const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
 const Calls DialogFailed = {DialogFailedBox};

@@ -122,7 +122,8 @@ static void Save(const std::string &file)
     char page[8] = "none";
     HANDLE locale = GetClipboardData(CF_LOCALE);
     if (locale) {
-        GetLocaleInfoA(*static_cast<LCID *>(GlobalLock(locale)), LOCALE_IDEFAULTANSICODEPAGE, page, sizeof page);
+        GetLocaleInfoA(*static_cast<LCID *>(GlobalLock(locale)), LOCALE_IDEFAULTANSICODEPAGE, page,
+                       sizeof page);
         GlobalUnlock(locale);
     }
     Say("codepage %s\n", page);
