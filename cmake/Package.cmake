@@ -1,7 +1,8 @@
 # The release zip, made by `cmake --build --preset win32 --target package`:
 # KELBRANO-<version>-win32.zip with KELBRANO.EXE, README.md and LICENSE at its
-# top level (-win64.zip from the win64 preset, which holds the x86-64 build). Two builds of the same sources give the same bytes, wherever,
-# whenever and by whomever they are made.
+# top level (-win64.zip from the win64 preset, which holds the x86-64 build).
+# Two builds of the same sources give the same bytes, wherever, whenever and
+# by whomever they are made.
 install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
 install(FILES LICENSE DESTINATION . COMPONENT 3-licence)
