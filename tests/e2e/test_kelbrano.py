@@ -107,8 +107,14 @@ def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
     env = dict(os.environ, **(env or {}), **({'WINEPREFIX': prefix} if prefix else {}))
     shutil.rmtree(work + '/clip', ignore_errors=True)
     os.makedirs(work + '/clip')
-    out = subprocess.run(['wine', e2e.helper], input=text, stdout=subprocess.PIPE,
-                         cwd=work, env=env, timeout=600).stdout.decode('latin-1')
+    # Every run makes the helper print; silence means Wine did not start it (seen once in a few
+    # whole suites), and it is started once more.
+    for _ in range(2):
+        helper = subprocess.run(['wine', e2e.helper], input=text, stdout=subprocess.PIPE,
+                                cwd=work, env=env, timeout=600)
+        if helper.stdout:
+            break
+    out = helper.stdout.decode('latin-1')
     runs, run = [], Run()
     for line in out.splitlines():
         word, _, rest = line.strip().partition(' ')
@@ -139,7 +145,7 @@ def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
             run = Run()
     for _ in range(len(specs) - len(runs)):
         runs.append(Run())
-        runs[-1].errors.append('no result from the helper')
+        runs[-1].errors.append('no result from the helper (exit %d)' % helper.returncode)
     return runs
 
 
