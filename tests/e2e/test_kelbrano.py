@@ -107,8 +107,8 @@ def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
     env = dict(os.environ, **(env or {}), **({'WINEPREFIX': prefix} if prefix else {}))
     shutil.rmtree(work + '/clip', ignore_errors=True)
     os.makedirs(work + '/clip')
-    # Every run makes the helper print; silence means Wine did not start it (seen once in a few
-    # whole suites), and it is started once more.
+    # Every run makes the helper print. A helper that printed nothing ran no step (seen once in a
+    # few whole suites under Wine, and not again in 75 tries), so it is started once more.
     for _ in range(2):
         helper = subprocess.run(['wine', e2e.helper], input=text, stdout=subprocess.PIPE,
                                 cwd=work, env=env, timeout=600)
