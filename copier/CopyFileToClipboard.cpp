@@ -8,6 +8,7 @@
 
 #include "CopierTexts.h"
 #include "CopyFileToClipboard.h"
+#include "OpenName.h"
 #include "TextEncoding.h"
 #include "../messages/MessageDialog.h"
 
@@ -189,6 +190,14 @@ __attribute__((noinline)) static const char *HandToClipboard(HGLOBAL block, HGLO
     return error;
 }
 
+/* The named file, opened for reading in binary mode, or null. Out of line,
+   so that the room for a long path is on the stack only while it opens. */
+__attribute__((noinline)) static FILE *OpenFile(const wchar_t *name)
+{
+    wchar_t path[kOpenNameRoom];
+    return _wfopen(GetOpenName(name, path), L"rb");
+}
+
 /* Returns 0 when the text went to the clipboard or the file was empty,
    1 when a failure was shown. */
 int CopyFileToClipboard(const wchar_t *name)
@@ -201,7 +210,7 @@ int CopyFileToClipboard(const wchar_t *name)
     long long length = 0;
 
     // Never closed: the runtime's exit closes it.
-    FILE *stream = _wfopen(name, L"rb");
+    FILE *stream = OpenFile(name);
     if (!stream)
         error = kOpenFileFailed;
     else

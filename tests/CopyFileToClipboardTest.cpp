@@ -116,6 +116,31 @@ TEST_F(Copy, GivesUnicodeProgramsTheTextTheBytesHold)
     }
 }
 
+TEST_F(Copy, OpensANameWhoseFullPathIsLongByItsExtendedLengthForm)
+{
+    const std::wstring deep = L"C:\\" + std::wstring(250, L'd'); // 253 characters
+    // clang-format off
+    const struct {
+        std::wstring currentDirectory, name, opened;
+    } rows[] = {
+        {L"C:\\work", deep + L"\\fffff", deep + L"\\fffff"}, // 259
+        {L"C:\\work", deep + L"\\ffffff", L"\\\\?\\" + deep + L"\\ffffff"}, // 260
+        {deep, L"notes.txt", L"\\\\?\\" + deep + L"\\notes.txt"},
+        {L"C:\\work", deep + L"/x/../notes.txt. ", L"\\\\?\\" + deep + L"\\notes.txt"},
+        {L"C:\\work", L"\\\\server\\share" + deep.substr(2) + L"\\a.txt",
+         L"\\\\?\\UNC\\server\\share" + deep.substr(2) + L"\\a.txt"},
+        {deep, L"\\\\?\\" + deep + L"\\..\\a.txt", L"\\\\?\\" + deep + L"\\..\\a.txt"},
+        {L"C:\\work", L"notes.txt", L"notes.txt"},
+    };
+    // clang-format on
+    for (const auto &row : rows) {
+        ResetWin32Double();
+        g_win32.currentDirectory = row.currentDirectory;
+        CopyFileToClipboard(row.name.c_str());
+        EXPECT_EQ(row.opened, g_win32.opened) << row.name.size() << " characters under " << row.currentDirectory.size();
+    }
+}
+
 TEST_F(Copy, LeavesTheClipboardAloneForAnEmptyFile)
 {
     EXPECT_EQ(0, CopyFileToClipboard(Wide(WriteFile("empty.txt", "")).c_str()));

@@ -218,6 +218,9 @@ WIDE = {'polish': '\u0142\u00f3d\u017a.txt', 'russian': '\u043f\u0440\u0438\u043
         'chinese': '\u4e2d\u6587.txt', 'emoji': '\U0001f600.txt',
         'fullwidth-quotes': '\uff02my notes.txt\uff02',
         'fullwidth-letters': '\uff4e\uff4f\uff54\uff45\uff53.txt'}
+# A name whose full path is over 300 characters wherever the work directory is: Windows opens
+# it only in the extended-length form (Wine opens it either way).
+LONG = '/'.join(['deep-folder-' + 'd' * 48] * 5) + '/notes.txt'
 # Each copy: the command line, the file it names and the working directory, under the work directory.
 COPIES = {**{size: ('KELBRANO %d.txt' % n, 'size/%d.txt' % n, '/size') for size, n in SIZES.items()},
           'notes': ('KELBRANO notes.txt', 'notes.txt', ''),
@@ -226,12 +229,13 @@ COPIES = {**{size: ('KELBRANO %d.txt' % n, 'size/%d.txt' % n, '/size') for size,
           'tab-separated': ('KELBRANO\tnotes.txt', 'notes.txt', ''),
           'quoted-name-with-a-space': ('KELBRANO "my notes.txt"', 'my notes.txt', ''),
           'relative-to-the-working-directory': ('KELBRANO rel.txt', 'sub/rel.txt', '/sub'),
+          'a-long-path': ('KELBRANO ' + LONG.replace('/', '\\'), LONG, ''),
           **{'wide-name-' + case: ('KELBRANO ' + name, 'wide/' + name, '/wide')
              for case, name in WIDE.items()},
           'wide-name-polish-quoted': ('KELBRANO "%s"' % WIDE['polish'], 'wide/' + WIDE['polish'], '/wide')}
 # Random bytes, of these sizes.
 FILES = {**{'size/%d.txt' % n: n for n in SIZES.values()}, 'notes.txt': 700, 'my notes.txt': 300,
-         'rel.txt': 50, 'sub/rel.txt': 60, **{'wide/' + name: 300 for name in WIDE.values()}}
+         'rel.txt': 50, 'sub/rel.txt': 60, LONG: 900, **{'wide/' + name: 300 for name in WIDE.values()}}
 
 
 @pytest.fixture(scope='module')

@@ -2,8 +2,9 @@
 # Two clean builds of KELBRANO.EXE and of the release zip with the win32
 # preset, from two copies of the same sources at different paths into
 # different build directories, must be byte-identical; and the executable must
-# stay small: at most 16 KiB, PE32 for i386, large-address-aware, GUI
-# subsystem, importing exactly KERNEL32, USER32, SHELL32, msvcrt.
+# stay small: at most 10 KiB, PE32 for i386, large-address-aware, with the
+# loader's protections, GUI subsystem, importing exactly KERNEL32, USER32,
+# SHELL32, msvcrt.
 # Prints a PASS or FAIL line per check; exits 1 when any check fails.
 set -uo pipefail
 
@@ -57,7 +58,7 @@ else
 fi
 
 size=$(stat -c %s "$exe_a")
-if [ "$size" -le 16384 ]; then pass "size $size bytes <= 16 KiB"; else fail "size $size bytes > 16 KiB"; fi
+if [ "$size" -le 10240 ]; then pass "size $size bytes <= 10 KiB"; else fail "size $size bytes > 10 KiB"; fi
 
 headers=$(i686-w64-mingw32-objdump -p "$exe_a")
 if grep -q 'file format pei-i386' <<<"$headers" && grep -qE '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$headers"; then
@@ -70,6 +71,15 @@ if grep -q 'large address aware' <<<"$headers"; then
     pass "large-address-aware"
 else
     fail "not large-address-aware: $(grep -m1 '^Characteristics' <<<"$headers")"
+fi
+# The loader's protections: address-space randomisation, no-execute data, no
+# exception handlers in the image (so none an overwritten record points to is
+# taken), and no Remote Desktop compatibility shims.
+flags=$(awk '/^DllCharacteristics/ {print $2}' <<<"$headers")
+if (((0x$flags & 0x8540) == 0x8540)); then
+    pass "DllCharacteristics $flags: DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE"
+else
+    fail "DllCharacteristics ${flags:-none} lacks some of DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE (0x8540)"
 fi
 subsystem=$(awk '/^Subsystem/ {$1 = ""; print substr($0, 2)}' <<<"$headers")
 if [ "$subsystem" = "00000002 (Windows GUI)" ]; then pass "subsystem $subsystem"; else fail "subsystem $subsystem, not Windows GUI"; fi

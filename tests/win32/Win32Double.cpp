@@ -10,6 +10,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <algorithm>
 #include <set>
 
 Win32Double g_win32;
@@ -72,6 +73,10 @@ extern "C" size_t __wrap_fread(void *buffer, size_t size, size_t count, FILE *st
 
 FILE *_wfopen(const wchar_t *name, const wchar_t *mode)
 {
+    g_win32.opened = name;
+    // The extended-length form names the same file.
+    if (wcsncmp(name, L"\\\\?\\", 4) == 0)
+        name += 4;
     // In the tests' UTF-8 locale, as Linux file names are.
     char narrowName[4096];
     char narrowMode[8];
@@ -165,6 +170,44 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char *bytes, int size, WCHAR
         return 0;
     text.copy(wide, text.size());
     return static_cast<int>(text.size());
+}
+
+// Windows' rules, as far as the tests need them: "/" is "\\", a name is
+// taken from a drive's root, a UNC share or the current directory, and ".",
+// "..", empty steps and the last step's trailing dots and blanks are dropped.
+DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart)
+{
+    std::wstring full = name;
+    if (!g_win32.currentDirectory.empty()) {
+        std::wstring in = name;
+        for (wchar_t &c : in)
+            c = c == '/' ? '\\' : c;
+        if (in.compare(0, 2, L"\\\\") != 0 && in.find(L":\\") != 1)
+            in = g_win32.currentDirectory + L"\\" + in;
+        size_t rootEnd = in[0] == '\\' ? in.find('\\', in.find('\\', 2) + 1) : 2; // \\server\share or C:
+        full = in.substr(0, rootEnd);
+        std::vector<std::wstring> steps;
+        for (size_t at = rootEnd, next; at < in.size(); at = next) {
+            next = std::min(in.find('\\', at + 1), in.size());
+            std::wstring step = in.substr(at + 1, next - at - 1);
+            if (step == L"..") {
+                if (!steps.empty())
+                    steps.pop_back();
+            } else if (!step.empty() && step != L".") {
+                steps.push_back(step);
+            }
+        }
+        if (!steps.empty())
+            steps.back().erase(steps.back().find_last_not_of(L". ") + 1);
+        for (const std::wstring &step : steps)
+            full += L"\\" + step;
+    }
+    if (filePart)
+        *filePart = nullptr;
+    if (full.size() >= size)
+        return static_cast<DWORD>(full.size() + 1);
+    wcscpy(path, full.c_str());
+    return static_cast<DWORD>(full.size());
 }
 
 LCID GetSystemDefaultLCID()

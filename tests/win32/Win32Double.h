@@ -27,6 +27,9 @@ struct Win32Double {
     int screenHeight = 768;
     std::function<void()> onGlobalAlloc;
     size_t shortRead = 0; // the fread with this number (from 1) yields one byte less
+    // GetFullPathNameW resolves names against it as Windows would; while it
+    // is empty, names are Linux paths of real files and come back as they are.
+    std::wstring currentDirectory;
 
     // What the program did.
     // clang-format off
@@ -34,6 +37,7 @@ struct Win32Double {
     std::vector<std::string> dialogs;       // the message of each dialog shown
     std::map<int, std::string> controlText; // the last text set on each control of the last dialog
     std::vector<size_t> reads;              // the size asked for by each fread
+    std::wstring opened;                    // the name _wfopen was last handed
     int blocksAllocated = 0;
     int blocksFreed = 0;
     int faults = 0;                         // misuse: a double free, a clipboard call while closed

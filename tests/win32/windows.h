@@ -42,6 +42,7 @@ struct RECT {
 #define CF_UNICODETEXT 13
 #define CF_LOCALE 16
 #define CP_UTF8 65001
+#define MAX_PATH 260
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -66,6 +67,7 @@ BOOL GlobalUnlock(HGLOBAL block);
 HGLOBAL GlobalFree(HGLOBAL block);
 void Sleep(DWORD milliseconds);
 LCID GetSystemDefaultLCID();
+DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenClipboard(HWND owner);
