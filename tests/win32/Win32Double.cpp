@@ -186,14 +186,17 @@ DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t *
             in = g_win32.currentDirectory + L"\\" + in;
         size_t rootEnd = in[0] == '\\' ? in.find('\\', in.find('\\', 2) + 1) : 2; // \\server\share or C:
         full = in.substr(0, rootEnd);
+        // Compared as strings, which checks their sizes first: under valgrind
+        // a compare with a literal reads past the end of a short step.
+        const std::wstring up = L"..", here = L".";
         std::vector<std::wstring> steps;
         for (size_t at = rootEnd, next; at < in.size(); at = next) {
             next = std::min(in.find('\\', at + 1), in.size());
             std::wstring step = in.substr(at + 1, next - at - 1);
-            if (step == L"..") {
+            if (step == up) {
                 if (!steps.empty())
                     steps.pop_back();
-            } else if (!step.empty() && step != L".") {
+            } else if (!step.empty() && step != here) {
                 steps.push_back(step);
             }
         }
