@@ -10,16 +10,19 @@
 # Where the kernel runs no 32-bit code, the 64-bit build of the same sources
 # is measured under 64-bit Wine (the size and imports are still the 32-bit
 # build's, which ships).
-#   bench/run.sh                 build KELBRANO.EXE, then measure
+#   bench/run.sh                 build KELBRANO.EXE, then measure: 11 runs, as
+#                                the published docs/benchmarks.md, rewritten
+#   BENCH_OUT=/tmp/b bench/run.sh
+#                                write benchmarks.md/.png into /tmp/b instead
 #   KELBRANO_EXE=x.exe BENCH_OUT=/tmp/b bench/run.sh
 #                                measure another build (one Wine here can run),
 #                                writing benchmarks.md/.png into /tmp/b
-#   RUNS=9 bench/run.sh          runs per program, kind and size (default 5)
+#   RUNS=5 bench/run.sh          runs per program, kind and size (default 11)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
-RUNS=${RUNS:-5}
+RUNS=${RUNS:-11}
 OUT=${BENCH_OUT:-docs}
 BIN=build/bench
 SIZES=(4096 1048576 67108864 268435456)

@@ -1,11 +1,23 @@
 # The release zip, made by `cmake --build --preset win32 --target package`:
 # KELBRANO-<version>-win32.zip with KELBRANO.EXE, README.md and LICENSE at its
-# top level (-win64.zip from the win64 preset, which holds the x86-64 build).
-# Two builds of the same sources give the same bytes, wherever, whenever and
-# by whomever they are made.
+# top level and, in docs/, the pages the README links to with their pictures,
+# so that its links work in the unpacked zip as in the repository (-win64.zip
+# from the win64 preset, which holds the x86-64 build). Two builds of the same
+# sources give the same bytes, wherever, whenever and by whomever they are
+# made.
 install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
 install(FILES LICENSE DESTINATION . COMPONENT 3-licence)
+# Named one by one: a page linked from the README or from another page must
+# be here. One component, so one entry for the folder; cpack writes a
+# component's entries sorted by name. The folder's mode is set, not left to
+# the builder's umask.
+install(DIRECTORY docs DESTINATION . COMPONENT 4-docs
+        DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+                              WORLD_EXECUTE
+        FILES_MATCHING PATTERN benchmarks.md PATTERN benchmarks.png PATTERN clipboard.md
+                       PATTERN command-line.md PATTERN developing.md PATTERN dialog.png PATTERN limits.md
+                       PATTERN messages.md PATTERN performance.md)
 
 # The dialog's banner names the version as well; the two must agree.
 file(STRINGS ${PROJECT_SOURCE_DIR}/messages/MessagesTexts.cpp banner REGEX "KELBRANO\\.EXE v\\.")
