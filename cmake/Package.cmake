@@ -8,16 +8,13 @@
 install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
 install(FILES LICENSE DESTINATION . COMPONENT 3-licence)
-# Named one by one: a page linked from the README or from another page must
-# be here. One component, so one entry for the folder; cpack writes a
-# component's entries sorted by name. The folder's mode is set, not left to
-# the builder's umask.
+# Every page and picture of docs/, which the README's links lead to. One
+# component, so one entry for the folder; cpack writes a component's entries
+# sorted by name. The folder's mode is set, not left to the builder's umask.
 install(DIRECTORY docs DESTINATION . COMPONENT 4-docs
         DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
                               WORLD_EXECUTE
-        FILES_MATCHING PATTERN benchmarks.md PATTERN benchmarks.png PATTERN clipboard.md
-                       PATTERN command-line.md PATTERN developing.md PATTERN dialog.png PATTERN limits.md
-                       PATTERN messages.md PATTERN performance.md)
+        FILES_MATCHING PATTERN *.md PATTERN *.png)
 
 # The dialog's banner names the version as well; the two must agree.
 file(STRINGS ${PROJECT_SOURCE_DIR}/messages/MessagesTexts.cpp banner REGEX "KELBRANO\\.EXE v\\.")
