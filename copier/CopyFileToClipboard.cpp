@@ -4,6 +4,7 @@
    with it as CF_UNICODETEXT, for the programs that paste Unicode text (nearly
    all of them). */
 #include <windows.h>
+#include <errno.h>
 #include <stdio.h>
 
 #include "CopierTexts.h"
@@ -139,17 +140,20 @@ static HGLOBAL MakeLocale()
 }
 
 /* Gives the clipboard a block it may refuse: a refusal is no failure, and the
-   block then stays ours to free (*block is null once the clipboard took it). */
-static void SetOptionalData(UINT format, HGLOBAL *block)
+   block then stays ours to free (*block is null once the clipboard took it).
+   Out of line: inlined at both its calls, it takes the 32-bit executable
+   past 10 KiB. */
+__attribute__((noinline)) static void SetOptionalData(UINT format, HGLOBAL *block)
 {
     if (*block && SetClipboardData(format, *block))
         *block = nullptr; // the clipboard owns it now
 }
 
 /* Opens the clipboard with a message-only window of our own, empties it and
-   gives it the text block, with the locale block and the Unicode block when
-   there are any; on success the clipboard owns the text block, and each of
-   the others it took too (*locale or *unicode is then null).
+   gives it the Unicode block when there is one, the text block, and the
+   locale block; on success the clipboard owns the text block, and each of
+   the others it took too (*locale or *unicode is then null). When the text
+   block is refused, the clipboard is left empty.
    The window keeps every other program out while the clipboard is ours: under
    Wine a window-less open even succeeds while another window-less one is in
    progress, so another program's copy and ours could mix their formats, or
@@ -175,14 +179,21 @@ __attribute__((noinline)) static const char *HandToClipboard(HGLOBAL block, HGLO
         error = kOpenClipboardFailed;
     if (!error && !EmptyClipboard())
         error = kEmptyClipboardFailed;
-    if (!error && !SetClipboardData(CF_TEXT, block))
-        error = kSetClipboardFailed;
-    // Refusals here are no failure: without our locale the system adds one of
-    // its own, and without our Unicode text it makes one from the bytes.
-    if (!error) {
-        SetOptionalData(CF_LOCALE, locale);
+    // The richest format first: a program that pastes takes the first format
+    // on the list that it can handle, and the list is in the order of placing.
+    // Refusals of the text or the locale are no failure: without our Unicode
+    // text the system makes one from the bytes, and without our locale it
+    // adds one of its own.
+    HGLOBAL offered = *unicode;
+    if (!error)
         SetOptionalData(CF_UNICODETEXT, unicode);
+    if (!error && !SetClipboardData(CF_TEXT, block)) {
+        error = kSetClipboardFailed;
+        if (offered && !*unicode)
+            EmptyClipboard(); // never the text without its bytes
     }
+    if (!error)
+        SetOptionalData(CF_LOCALE, locale);
     if (open)
         CloseClipboard();
     if (window)
@@ -190,12 +201,39 @@ __attribute__((noinline)) static const char *HandToClipboard(HGLOBAL block, HGLO
     return error;
 }
 
+typedef BOOL(WINAPI *DisableRedirection)(PVOID *state);
+typedef BOOL(WINAPI *RevertRedirection)(PVOID state);
+
 /* The named file, opened for reading in binary mode, or null. Out of line,
-   so that the room for a long path is on the stack only while it opens. */
+   so that the room for a long path is on the stack only while it opens.
+   A 32-bit process on 64-bit Windows is shown SysWOW64 wherever it names
+   System32; the user means the folder Explorer shows, so the file is opened
+   with that redirection off for this thread, and on again at once: the
+   dialog, the shell and every DLL loaded later need it. Windows resolves the
+   Sysnative alias only while redirection is on, so a name that is not found
+   with it off is opened once more as it is (which also finds a System32 name
+   that only SysWOW64 has). The switch is looked up, not imported: the
+   KERNEL32 of Windows 2000 and 32-bit XP has none, and there, or when it
+   fails (not under WoW64), the name is opened as it is. */
 __attribute__((noinline)) static FILE *OpenFile(const wchar_t *name)
 {
     wchar_t path[kOpenNameRoom];
-    return _wfopen(GetOpenName(name, path), L"rb");
+    const wchar_t *openName = GetOpenName(name, path);
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    // Through void (*)(), which a function pointer may be cast from without a warning.
+    auto disable = reinterpret_cast<DisableRedirection>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+    auto revert = reinterpret_cast<RevertRedirection>(
+        reinterpret_cast<void (*)()>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+    PVOID state;
+    if (disable && revert && disable(&state)) {
+        FILE *stream = _wfopen(openName, L"rb");
+        bool notFound = !stream && errno == ENOENT; // no such file, or no such folder on its way
+        revert(state);
+        if (!notFound)
+            return stream;
+    }
+    return _wfopen(openName, L"rb");
 }
 
 /* Returns 0 when the text went to the clipboard or the file was empty,

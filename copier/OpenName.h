@@ -5,8 +5,9 @@
 
 #include <windows.h>
 
-// The longest path the system has, its NUL, and the prefix before it.
-const DWORD kOpenNameRoom = 32768 + 6;
+// The longest path the system has, with its NUL (32,767 units, the most its
+// counted strings hold), and the prefix before it.
+const DWORD kOpenNameRoom = 32767 + 6;
 
 // The name itself, or the extended-length form of its full path, made in
 // path (kOpenNameRoom units).

@@ -8,6 +8,7 @@
 #include "copier/wWinMain.h"
 #include "resources/resource.h"
 
+#include <errno.h>
 #include <unistd.h>
 
 #include <random>
@@ -37,8 +38,9 @@ const Calls Take = {"GlobalAlloc 0 1301", "GlobalLock", "GlobalUnlock"};
 const Calls Locale = {"GlobalAlloc 2 4", "GlobalLock", "GlobalUnlock"};
 // The clipboard is opened with a message-only window of the copy's own.
 const Calls Window = {"CreateWindowExA STATIC message-only"};
-const Calls Hand = {"OpenClipboard owned", "EmptyClipboard",      "SetClipboardData 1",
-                    "SetClipboardData 16", "SetClipboardData 13", "CloseClipboard"};
+// The Unicode text first, then the bytes, then their locale.
+const Calls Hand = {"OpenClipboard owned", "EmptyClipboard",      "SetClipboardData 13",
+                    "SetClipboardData 1",  "SetClipboardData 16", "CloseClipboard"};
 const Calls Show = {"DialogBoxParamA 1"};
 const Calls FreeAndShow = Calls{"GlobalFree"} + Show;
 const Calls DialogFailed = {DialogFailedBox};
@@ -53,6 +55,9 @@ struct Fault {
     bool copied;
     bool unicode = true; // the Unicode text went with the copy
     bool locale = true;  // and the locale
+    // Each open of the file, under WoW64: with the file system redirector
+    // off, then once more with it on when nothing was found.
+    Calls opens = {"redirection off"};
 };
 
 // Well-formed UTF-8 of exactly 1300 bytes, characters of every length, some
@@ -94,6 +99,8 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
                         "GlobalUnlock",       "GlobalReAlloc " + std::to_string(2 * text.size() + 2) + " 0",
                         "GlobalUnlock"};
     const Calls Read = Made + Locale;
+    const Calls Copied = Read + Window + Hand + Calls{"DestroyWindow"};
+    const Calls Twice = {"redirection off", "redirection on"};
 
     int pipeEnds[2];
     ASSERT_EQ(0, pipe(pipeEnds));
@@ -109,7 +116,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     // clang-format off
     std::vector<Fault> rows = {
         // (Not a folder: Linux opens one for reading, where Windows doesn't.)
-        {"fopen: no such file", missing, 1, Show, {OpenFailed}, 0, false},
+        {"fopen: no such file", missing, 1, Show, {OpenFailed}, 0, false, true, true, Twice},
         {"fopen: a path through a file", [](std::string &name) { name += "/a.txt"; }, 1, Show, {OpenFailed}, 0,
          false},
         // It opens, but has no length: nothing to copy, and nothing read.
@@ -121,13 +128,26 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
          Calls{"GlobalAlloc 0 1301", "GlobalLock"} + FreeAndShow, {NoMemory}, 0, false},
         // The dialog can't be made: the fallback box says so; the exit code stays.
         {"DialogBoxParamA for a failure", [&](std::string &name) { missing(name); noDialog(); }, 1,
-         Show + DialogFailed, {}, 0, false},
+         Show + DialogFailed, {}, 0, false, true, true, Twice},
         {"DialogBoxParamA for the usage", [&](std::string &name) { name.clear(); noDialog(); }, 1,
-         Show + DialogFailed, {}, 0, false},
+         Show + DialogFailed, {}, 0, false, true, true, {}},
         // The home page won't open: a further dialog says so; the exit code stays.
         {"ShellExecuteA", [&](std::string &name) { missing(name); noHomePage(); }, 1,
          Show + Calls{"ShellExecuteA - " + Home + " - - 5"} + Show,
-         {OpenFailed, HomeNotFound}, 0, false},
+         {OpenFailed, HomeNotFound}, 0, false, true, true, Twice},
+        // Found only with redirection on (Sysnative on Windows, or a System32
+        // name that only SysWOW64 has): opened once more. Any other failure
+        // with it off is the file's own.
+        {"fopen with redirection off: no such file", script([] { g_win32.nativeOpenError = ENOENT; }), 0,
+         Copied, {}, 3, true, true, true, Twice},
+        {"fopen with redirection off: access denied", script([] { g_win32.nativeOpenError = EACCES; }), 1, Show,
+         {OpenFailed}, 0, false},
+        // Without the switch (Windows 2000, 32-bit XP), or where it fails (not
+        // under WoW64), the name is opened as it is.
+        {"GetProcAddress: no redirection switch", script([] { g_win32.wow64 = false; }), 0, Copied, {}, 3, true,
+         true, true, {"redirection on"}},
+        {"Wow64DisableWow64FsRedirection", script([] { g_win32.redirectionStaysOn = true; }), 0, Copied, {}, 3,
+         true, true, true, {"redirection on"}},
     };
     // Without its Unicode text, or the locale, the copy is still made with
     // what it has, as for any file without one; a block the clipboard refused
@@ -140,7 +160,7 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
     rows.push_back({"SetClipboardData(CF_UNICODETEXT)", script([] { g_win32.refusedFormat = CF_UNICODETEXT; }), 0,
                     Read + Window + Hand + Calls{"DestroyWindow", "GlobalFree"}, {}, 3, true, false});
     Calls noLocale = Made + Calls{"GlobalAlloc 2 4"} + Window +
-                     Calls{"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 1", "SetClipboardData 13",
+                     Calls{"OpenClipboard owned", "EmptyClipboard", "SetClipboardData 13", "SetClipboardData 1",
                            "CloseClipboard", "DestroyWindow"};
     rows.push_back({"GlobalAlloc for the locale", script([] { g_win32.failedAlloc = 3; }), 0, noLocale, {}, 3, true,
                     true, false});
@@ -173,8 +193,13 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
                     opened + Calls{"CloseClipboard", "DestroyWindow", "GlobalFree", "GlobalFree"} + FreeAndShow,
                     {EmptyFailed}, 3, false});
     rows.push_back({"SetClipboardData refused, no memory", script([] { g_win32.setClipboardDataRefusals = 50; }), 1,
-                    opened + Calls{"SetClipboardData 1", "CloseClipboard", "DestroyWindow", "GlobalFree",
-                                   "GlobalFree"} + FreeAndShow,
+                    opened + Calls{"SetClipboardData 13", "SetClipboardData 1", "CloseClipboard", "DestroyWindow",
+                                   "GlobalFree", "GlobalFree"} + FreeAndShow,
+                    {SetFailed}, 3, false});
+    // The bytes refused after their text was taken: emptied again, never half a copy.
+    rows.push_back({"SetClipboardData(CF_TEXT) refused", script([] { g_win32.refusedFormat = CF_TEXT; }), 1,
+                    opened + Calls{"SetClipboardData 13", "SetClipboardData 1", "EmptyClipboard", "CloseClipboard",
+                                   "DestroyWindow", "GlobalFree"} + FreeAndShow,
                     {SetFailed}, 3, false});
     // clang-format on
 
@@ -187,6 +212,8 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
 
         EXPECT_EQ(row.exitCode, wWinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &tail[0], SW_SHOWDEFAULT));
         EXPECT_EQ(row.calls, g_win32.calls);
+        EXPECT_EQ(row.opens, g_win32.opens);
+        EXPECT_FALSE(g_win32.redirectionOff);
         EXPECT_EQ(row.dialogs, g_win32.dialogs);
         EXPECT_EQ(std::vector<size_t>(Reads.begin(), Reads.begin() + static_cast<long>(row.reads)), g_win32.reads);
         EXPECT_EQ(row.copied, g_win32.clipboardHasText);

@@ -3,7 +3,9 @@
    inside fields (so a command line may hold tabs, quotes and any byte):
 
      put TEXT                  put TEXT on the clipboard as CF_TEXT
-     save FILE                 print "codepage N", the ANSI code page of the
+     save FILE                 print "formats N N ...", the clipboard's formats
+                               in the order EnumClipboardFormats lists them;
+                               print "codepage N", the ANSI code page of the
                                clipboard's CF_LOCALE ("codepage none" without
                                one); write its CF_UNICODETEXT block, all
                                GlobalSize bytes, to FILE.unicode and print
@@ -118,6 +120,11 @@ static void Save(const std::string &file)
 {
     if (!OpenOurClipboard())
         return;
+    // In the order a program that pastes meets them.
+    Say("formats");
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format))
+        Say(" %u", format);
+    Say("\n");
     // The code page the system reads CF_TEXT through for Unicode programs.
     char page[8] = "none";
     HANDLE locale = GetClipboardData(CF_LOCALE);

@@ -71,6 +71,7 @@ class Run:
     def __init__(self):
         self.code, self.ms, self.dialogs, self.errors, self.block = None, None, [], [], None
         self.unicode = self.notepad = None  # CF_UNICODETEXT; the text Notepad pasted
+        self.formats = []  # the clipboard's formats, in the order they are listed
         self.also = []  # the exit codes of copies started beside it
 
     def exit(self, want):
@@ -128,6 +129,8 @@ def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
             run.also.append(int(rest, 16))
         elif word == 'exit':
             run.code, run.ms = int(rest.split()[0], 16), parse_fields(rest)['ms']
+        elif word == 'formats':
+            run.formats = [int(n) for n in rest.split()]
         elif word == 'notepad':
             run.notepad = b'' if rest == '-' else bytes.fromhex(rest)
         elif word in ('unicode', 'clip'):
@@ -400,9 +403,13 @@ def unicode_text(e2e):
 def test_unicode_text_and_notepad(unicode_text, case):
     data, run = UNICODE[case], unicode_text[case]
     text = pasted(data).decode('utf-16-le', 'surrogatepass').split('\0')[0]
+    # A program that takes the first format it can handle finds the text before the bytes.
+    order = [f for f in run.formats if f in (1, 13)]
     no_problems(copied(run, data) + (
         ['Notepad pasted %s, expected %s' % (show(run.notepad), show(text.encode('utf-16-le')))]
-        if run.notepad != text.encode('utf-16-le') else []))
+        if run.notepad != text.encode('utf-16-le') else []) + (
+        ['formats listed %s, expected CF_UNICODETEXT (13) before CF_TEXT (1)' % run.formats]
+        if case == 'utf8' and order != [13, 1] else []))
 
 
 # Text in the system's code page reaches Unicode programs through that code page, whatever the

@@ -4,10 +4,12 @@
 #include "Win32Double.h"
 
 #include <shellapi.h>
+#include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <strings.h>
 #include <wchar.h>
 
 #include <algorithm>
@@ -25,6 +27,8 @@ bool quiet; // while the double itself runs the dialog procedure
 
 void Log(const std::string &call)
 {
+    if (g_win32.redirectionOff)
+        g_win32.faults++;
     if (!quiet)
         g_win32.calls.push_back(call);
 }
@@ -43,8 +47,32 @@ void ReleaseClipboardBlocks()
         liveBlocks.erase(format.second);
         free(format.second);
     }
+    g_win32.blocksFreed += static_cast<int>(clipboardBlocks.size());
     clipboardBlocks.clear();
     g_win32.clipboardHasText = false;
+    g_win32.clipboardText.clear();
+    g_win32.clipboardUnicode.clear();
+    g_win32.clipboardLocale.clear();
+}
+
+HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7000);
+PVOID const kRedirectionState = reinterpret_cast<PVOID>(0x7100);
+
+BOOL Wow64DisableWow64FsRedirection(PVOID *state)
+{
+    if (g_win32.redirectionStaysOn)
+        return FALSE;
+    g_win32.redirectionOff = true;
+    *state = kRedirectionState;
+    return TRUE;
+}
+
+BOOL Wow64RevertWow64FsRedirection(PVOID state)
+{
+    if (!g_win32.redirectionOff || state != kRedirectionState)
+        g_win32.faults++;
+    g_win32.redirectionOff = false;
+    return TRUE;
 }
 }
 
@@ -71,9 +99,29 @@ extern "C" size_t __wrap_fread(void *buffer, size_t size, size_t count, FILE *st
     return __real_fread(buffer, size, count, stream);
 }
 
+HMODULE GetModuleHandleA(LPCSTR name)
+{
+    return name && strcasecmp(name, "KERNEL32.DLL") == 0 ? kKernel : nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name)
+{
+    void *found = nullptr;
+    if (module == kKernel && g_win32.wow64 && strcmp(name, "Wow64DisableWow64FsRedirection") == 0)
+        found = reinterpret_cast<void *>(Wow64DisableWow64FsRedirection);
+    if (module == kKernel && g_win32.wow64 && strcmp(name, "Wow64RevertWow64FsRedirection") == 0)
+        found = reinterpret_cast<void *>(Wow64RevertWow64FsRedirection);
+    return reinterpret_cast<FARPROC>(found);
+}
+
 FILE *_wfopen(const wchar_t *name, const wchar_t *mode)
 {
     g_win32.opened = name;
+    g_win32.opens.push_back(g_win32.redirectionOff ? "redirection off" : "redirection on");
+    if (g_win32.redirectionOff && g_win32.nativeOpenError) {
+        errno = g_win32.nativeOpenError;
+        return nullptr;
+    }
     // The extended-length form names the same file.
     if (wcsncmp(name, L"\\\\?\\", 4) == 0)
         name += 4;
@@ -177,6 +225,10 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char *bytes, int size, WCHAR
 // "..", empty steps and the last step's trailing dots and blanks are dropped.
 DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart)
 {
+    // A room of more units than the longest path (32,767 with its NUL) is cut
+    // to 16 bits by some implementations, which then write nothing.
+    if (size > 32767)
+        g_win32.faults++;
     std::wstring full = name;
     if (!g_win32.currentDirectory.empty()) {
         std::wstring in = name;

@@ -30,6 +30,9 @@ struct Win32Double {
     // GetFullPathNameW resolves names against it as Windows would; while it
     // is empty, names are Linux paths of real files and come back as they are.
     std::wstring currentDirectory;
+    bool wow64 = true;               // KERNEL32 has the file system redirector's switch
+    bool redirectionStaysOn = false; // and turning it off fails
+    int nativeOpenError = 0;         // _wfopen fails with this errno while redirection is off
 
     // What the program did.
     // clang-format off
@@ -38,9 +41,12 @@ struct Win32Double {
     std::map<int, std::string> controlText; // the last text set on each control of the last dialog
     std::vector<size_t> reads;              // the size asked for by each fread
     std::wstring opened;                    // the name _wfopen was last handed
+    std::vector<std::string> opens;         // each _wfopen: "redirection off" or "redirection on"
+    bool redirectionOff = false;
     int blocksAllocated = 0;
     int blocksFreed = 0;
-    int faults = 0;                         // misuse: a double free, a clipboard call while closed
+    int faults = 0;                         // misuse: a double free, a clipboard call while closed,
+                                            // any call but the open while redirection is off
     bool clipboardOpen = false;
     bool clipboardHasText = false;
     std::string clipboardText;              // the whole CF_TEXT block, NUL included

@@ -24,10 +24,13 @@ typedef char *LPSTR;
 typedef const char *LPCSTR;
 typedef wchar_t *LPWSTR;
 typedef char16_t WCHAR; // 16-bit, as on Windows; wchar_t is 32-bit here
+typedef void *PVOID;
 typedef void *HANDLE;
 typedef void *HGLOBAL;
 typedef struct HWND__ *HWND;
 typedef struct HINSTANCE__ *HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef INT_PTR(WINAPI *FARPROC)();
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
 struct RECT {
@@ -67,6 +70,8 @@ BOOL GlobalUnlock(HGLOBAL block);
 HGLOBAL GlobalFree(HGLOBAL block);
 void Sleep(DWORD milliseconds);
 LCID GetSystemDefaultLCID();
+HMODULE GetModuleHandleA(LPCSTR name);
+FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
