@@ -9,14 +9,15 @@
 # clipboard then holds. Writes docs/benchmarks.md and docs/benchmarks.png.
 # Where the kernel runs no 32-bit code, the 64-bit build of the same sources
 # is measured under 64-bit Wine (the size and imports are still the 32-bit
-# build's, which ships).
+# build's, which ships), and written to docs/benchmarks-win64.md and .png
+# instead, so that the 32-bit figures are never replaced by 64-bit ones.
 #   bench/run.sh                 build KELBRANO.EXE, then measure: 11 runs, as
 #                                the published docs/benchmarks.md, rewritten
 #   BENCH_OUT=/tmp/b bench/run.sh
-#                                write benchmarks.md/.png into /tmp/b instead
+#                                write the table and chart into /tmp/b instead
 #   KELBRANO_EXE=x.exe BENCH_OUT=/tmp/b bench/run.sh
 #                                measure another build (one Wine here can run),
-#                                writing benchmarks.md/.png into /tmp/b
+#                                writing the table and chart into /tmp/b
 #   RUNS=5 bench/run.sh          runs per program, kind and size (default 11)
 set -euo pipefail
 
@@ -38,6 +39,8 @@ KELBRANO_EXTRA_PACKAGES=$(command -v gnuplot >/dev/null || echo gnuplot-nox) scr
 # A prefix of the bench's own, apart from the tests' (a clipboard left by them
 # or a prefix being made can't get in the way).
 export WINEPREFIX="$ROOT/build/bench-prefix${KELBRANO_WINE_BITS/32/}"
+NAME=benchmarks
+[ "$KELBRANO_WINE_BITS" = 32 ] || NAME=benchmarks-win64
 # The bench's own programs are built for the Wine that runs here. The 64-bit
 # path has both mingw-w64 tool sets (scripts/install-deps.sh adds the x86-64
 # one there); the 32-bit path has only the i686 one, so nothing below may call
@@ -235,14 +238,14 @@ PLOT="$BIN/plot.dat"
     echo "| EXE ≤ 16 KiB ($shipped_build build) | $exe_size bytes | $(verdict "$exe_size <= 16384") |"
     echo "| imports only KERNEL32, USER32, SHELL32, msvcrt | $imports | $(verdict "$(tr ' ' '\n' <<<"$imports" | grep -cviE '^(kernel32|user32|shell32|msvcrt)\.dll$') == 0") |"
     echo
-    echo "![Time, time against the baseline and peak memory against file size](benchmarks.png)"
-} >"$OUT/benchmarks.md"
+    echo "![Time, time against the baseline and peak memory against file size]($NAME.png)"
+} >"$OUT/$NAME.md"
 
 # One data block per kind, in KINDS' order, for gnuplot's index.
 for kind in "${KINDS[@]}"; do awk -v k="$kind" '$1 == k' "$PLOT"; printf '\n\n'; done >"$PLOT.blocks"
 gnuplot <<EOF
 set terminal pngcairo size 1500,560 font ",10" noenhanced
-set output "$OUT/benchmarks.png"
+set output "$OUT/$NAME.png"
 set multiplot layout 1,3 title "KELBRANO.EXE ($measured_build build) under $(wine --version), median of $RUNS runs"
 set grid
 set key below Left reverse
@@ -279,4 +282,4 @@ plot "$PLOT.blocks" index 0 using 0:7:xtic(2) with linespoints lc 1 title "worki
 unset multiplot
 EOF
 
-cat "$OUT/benchmarks.md"
+cat "$OUT/$NAME.md"

@@ -228,9 +228,9 @@ __attribute__((noinline)) static FILE *OpenFile(const wchar_t *name)
     PVOID state;
     if (disable && revert && disable(&state)) {
         FILE *stream = _wfopen(openName, L"rb");
-        bool notFound = !stream && errno == ENOENT; // no such file, or no such folder on its way
+        int error = errno;
         revert(state);
-        if (!notFound)
+        if (stream || error != ENOENT) // ENOENT: no such file, or no such folder on its way
             return stream;
     }
     return _wfopen(openName, L"rb");
