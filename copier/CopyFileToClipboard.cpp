@@ -181,9 +181,9 @@ __attribute__((noinline)) static const char *HandToClipboard(HGLOBAL block, HGLO
         error = kEmptyClipboardFailed;
     // The richest format first: a program that pastes takes the first format
     // on the list that it can handle, and the list is in the order of placing.
-    // Refusals of the text or the locale are no failure: without our Unicode
-    // text the system makes one from the bytes, and without our locale it
-    // adds one of its own.
+    // Refusals of the Unicode text or the locale are no failure: without our
+    // Unicode text the system makes one from the bytes, and without our locale
+    // it adds one of its own.
     HGLOBAL offered = *unicode;
     if (!error)
         SetOptionalData(CF_UNICODETEXT, unicode);

@@ -107,10 +107,12 @@ HMODULE GetModuleHandleA(LPCSTR name)
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
 {
     void *found = nullptr;
-    if (module == kKernel && g_win32.wow64 && strcmp(name, "Wow64DisableWow64FsRedirection") == 0)
-        found = reinterpret_cast<void *>(Wow64DisableWow64FsRedirection);
-    if (module == kKernel && g_win32.wow64 && strcmp(name, "Wow64RevertWow64FsRedirection") == 0)
-        found = reinterpret_cast<void *>(Wow64RevertWow64FsRedirection);
+    if (module == kKernel && g_win32.wow64) {
+        if (strcmp(name, "Wow64DisableWow64FsRedirection") == 0)
+            found = reinterpret_cast<void *>(Wow64DisableWow64FsRedirection);
+        else if (strcmp(name, "Wow64RevertWow64FsRedirection") == 0)
+            found = reinterpret_cast<void *>(Wow64RevertWow64FsRedirection);
+    }
     return reinterpret_cast<FARPROC>(found);
 }
 
