@@ -1,11 +1,12 @@
 // Each platform call of a run that can fail, made to fail alone, with the
-// whole outcome: exit code, messages, and every call made, in order. The
+// whole outcome: exit code, messages, and every call made, in order, from the
+// process's start (whose DLL search is narrowed before anything else). The
 // exact call list is what shows the block allocated and then freed or handed
 // over exactly once, the clipboard closed after each successful open, and no
 // clipboard call at all where the clipboard must stay as it was.
 #include "Fixture.h"
 #include "Texts.h"
-#include "copier/wWinMain.h"
+#include "copier/Start.h"
 #include "resources/resource.h"
 
 #include <errno.h>
@@ -58,6 +59,8 @@ struct Fault {
     // Each open of the file, under WoW64: with the file system redirector
     // off, then once more with it on when nothing was found.
     Calls opens = {"redirection off"};
+    // Before the command line is read, DLLs are looked for in System32 alone.
+    Calls start = {"SetDefaultDllDirectories 0x800", "GetCommandLineW"};
 };
 
 // Well-formed UTF-8 of exactly 1300 bytes, characters of every length, some
@@ -148,6 +151,10 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
          true, true, {"redirection on"}},
         {"Wow64DisableWow64FsRedirection", script([] { g_win32.redirectionStaysOn = true; }), 0, Copied, {}, 3,
          true, true, true, {"redirection on"}},
+        // Without the DLL search's switch (Windows 2000, XP, Vista and 7
+        // without KB2533623) the run goes on as it is.
+        {"GetProcAddress: no DLL search switch", script([] { g_win32.dllSearchSwitch = false; }), 0, Copied, {}, 3,
+         true, true, true, {"redirection off"}, {"GetCommandLineW"}},
     };
     // Without its Unicode text, or the locale, the copy is still made with
     // what it has, as for any file without one; a block the clipboard refused
@@ -208,10 +215,10 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         ResetWin32Double();
         std::string name = WriteFile("a.txt", bytes);
         row.inject(name);
-        std::wstring tail = Wide(name);
+        g_win32.commandLine = L"\"C:\\Tools\\KELBRANO.EXE\" " + Wide(name);
 
-        EXPECT_EQ(row.exitCode, wWinMain(reinterpret_cast<HINSTANCE>(0x400000), nullptr, &tail[0], SW_SHOWDEFAULT));
-        EXPECT_EQ(row.calls, g_win32.calls);
+        EXPECT_EQ(row.exitCode, StartProgram());
+        EXPECT_EQ(row.start + row.calls, g_win32.calls);
         EXPECT_EQ(row.opens, g_win32.opens);
         EXPECT_FALSE(g_win32.redirectionOff);
         EXPECT_EQ(row.dialogs, g_win32.dialogs);

@@ -58,6 +58,14 @@ void ReleaseClipboardBlocks()
 HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7000);
 PVOID const kRedirectionState = reinterpret_cast<PVOID>(0x7100);
 
+BOOL SetDefaultDllDirectories(DWORD flags)
+{
+    char hex[16];
+    snprintf(hex, sizeof hex, "%#x", flags);
+    Log(std::string("SetDefaultDllDirectories ") + hex);
+    return TRUE;
+}
+
 BOOL Wow64DisableWow64FsRedirection(PVOID *state)
 {
     if (g_win32.redirectionStaysOn)
@@ -99,9 +107,17 @@ extern "C" size_t __wrap_fread(void *buffer, size_t size, size_t count, FILE *st
     return __real_fread(buffer, size, count, stream);
 }
 
+LPWSTR GetCommandLineW()
+{
+    Log("GetCommandLineW");
+    return &g_win32.commandLine[0];
+}
+
 HMODULE GetModuleHandleA(LPCSTR name)
 {
-    return name && strcasecmp(name, "KERNEL32.DLL") == 0 ? kKernel : nullptr;
+    if (!name)
+        return reinterpret_cast<HMODULE>(0x400000); // the program's own
+    return strcasecmp(name, "KERNEL32.DLL") == 0 ? kKernel : nullptr;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
@@ -113,6 +129,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
         else if (strcmp(name, "Wow64RevertWow64FsRedirection") == 0)
             found = reinterpret_cast<void *>(Wow64RevertWow64FsRedirection);
     }
+    if (module == kKernel && g_win32.dllSearchSwitch && strcmp(name, "SetDefaultDllDirectories") == 0)
+        found = reinterpret_cast<void *>(SetDefaultDllDirectories);
     return reinterpret_cast<FARPROC>(found);
 }
 

@@ -33,6 +33,8 @@ struct Win32Double {
     bool wow64 = true;               // KERNEL32 has the file system redirector's switch
     bool redirectionStaysOn = false; // and turning it off fails
     int nativeOpenError = 0;         // _wfopen fails with this errno while redirection is off
+    bool dllSearchSwitch = true;     // KERNEL32 has SetDefaultDllDirectories
+    std::wstring commandLine;        // GetCommandLineW
 
     // What the program did.
     // clang-format off

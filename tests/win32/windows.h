@@ -46,6 +46,7 @@ struct RECT {
 #define CF_LOCALE 16
 #define CP_UTF8 65001
 #define MAX_PATH 260
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x800
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -70,6 +71,7 @@ BOOL GlobalUnlock(HGLOBAL block);
 HGLOBAL GlobalFree(HGLOBAL block);
 void Sleep(DWORD milliseconds);
 LCID GetSystemDefaultLCID();
+LPWSTR GetCommandLineW();
 HMODULE GetModuleHandleA(LPCSTR name);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart);
