@@ -44,10 +44,10 @@ def e2e(record_testsuite_property):
         # The build Wine runs here, or the one CTest names.
         build = os.path.abspath(os.environ.get('KELBRANO_BUILD') or ROOT + '/build/' + preset)
         e2e = types.SimpleNamespace(exe=build + '/KELBRANO.EXE', helper=build + '/tests/e2e/e2e-helper.exe',
-                                    work=build + '/tests/e2e/work')
-        if not (os.path.isfile(e2e.exe) and os.path.isfile(e2e.helper)):
-            pytest.exit('No %s or no %s: cmake --preset %s && cmake --build --preset %s'
-                        % (e2e.exe, e2e.helper, preset, preset), 3)
+                                    plant=build + '/tests/e2e/plant.dll', work=build + '/tests/e2e/work')
+        if not all(os.path.isfile(f) for f in (e2e.exe, e2e.helper, e2e.plant)):
+            pytest.exit('No %s, %s or %s: cmake --preset %s && cmake --build --preset %s'
+                        % (e2e.exe, e2e.helper, e2e.plant, preset, preset), 3)
         shutil.rmtree(e2e.work, ignore_errors=True)
         os.makedirs(e2e.work)
         yield e2e

@@ -19,6 +19,8 @@
      notepad                   start Notepad with no file, have it paste, print
                                "notepad HEX" with the UTF-16 text it then holds
                                and close it, its text unsaved
+     load DLL                  LoadLibraryA(DLL), as Windows' own DLLs load theirs;
+                               print "loaded 1", or "loaded 0" when it failed
      start EXE DIR CMD         start EXE as run does, without waiting: the next
                                run waits for it too and prints "also CODE"
      run EXE DIR CMD ACTIONS   start EXE in DIR with exactly CMD as its command
@@ -460,6 +462,8 @@ int main()
             StartPolling(static_cast<DWORD>(atol(f[1].c_str())));
         else if (f[0] == "notepad" && f.size() == 1)
             Notepad();
+        else if (f[0] == "load" && f.size() == 2)
+            Say("loaded %d\n", LoadLibraryA(f[1].c_str()) != nullptr);
         else if (f[0] == "start" && f.size() == 4)
             StartOnly(f[1], f[2], f[3]);
         else if (f[0] == "run" && f.size() == 5)

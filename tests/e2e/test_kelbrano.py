@@ -8,6 +8,7 @@ import re
 import shutil
 import subprocess
 import time
+import types
 
 import pytest
 
@@ -477,6 +478,37 @@ def test_200_consecutive_copies_of_different_files(e2e):
                     sentinel=False)
     bad = ['copy %d: %s' % (i, p) for i, (d, r) in enumerate(zip(files, runs)) for p in copied(r, d)]
     no_problems(bad[:5] + ['...'] * (len(bad) > 5))
+
+
+def test_nothing_saved_beside_the_exe_runs_in_its_process(e2e):
+    """A DLL saved beside KELBRANO.EXE under the name of one that windows load by name alone,
+    as a web page can save one into Downloads, is not loaded by a copy nor by the usage dialog.
+    Windows has no builtin DLLs, so Wine is told to take the file first. The control: a program
+    in that folder that loads the name runs the DLL."""
+    folder = e2e.work + '/downloads'
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for program in (e2e.exe, e2e.helper):
+        shutil.copy(program, folder)
+    shutil.copy(e2e.plant, folder + '/uxtheme.dll')
+    data = put(e2e, 'downloads/notes.txt', b'Notes saved beside it.\r\n')
+    env = {'WINEDLLOVERRIDES': os.environ['WINEDLLOVERRIDES'] + ';uxtheme=n,b'}
+    there = types.SimpleNamespace(**dict(vars(e2e), exe=folder + '/KELBRANO.EXE'))
+    copy, usage = attempts(there, [('KELBRANO notes.txt', 'ok', folder, ()), ('KELBRANO', 'ok', folder, ())],
+                           env=env)
+
+    def loaded_by():
+        if not os.path.exists(folder + '/planted.txt'):
+            return []
+        with open(folder + '/planted.txt', 'rb') as f:
+            return [line.rsplit(b'\\', 1)[-1].decode('latin-1') for line in f.read().splitlines()]
+    by_kelbrano = loaded_by()
+    control = subprocess.run(['wine', folder + '/e2e-helper.exe'], input=b'load\tuxtheme.dll\n',
+                             stdout=subprocess.PIPE, cwd=folder, env=dict(os.environ, **env), timeout=60)
+    no_problems(copied(copy, data) + refused(usage, USAGE) +
+                (['the DLL beside it ran in KELBRANO: %s' % by_kelbrano] if by_kelbrano else []) +
+                ([] if 'e2e-helper.exe' in loaded_by() else
+                 ['the control did not run the DLL: %s, %r' % (loaded_by(), control.stdout)]))
 
 
 def test_run_script_on_a_desktop(e2e):
