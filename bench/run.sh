@@ -6,7 +6,8 @@
 # UnicodeBaseline.cpp (that and one MultiByteToWideChar, CF_UNICODETEXT too).
 # Each program is started by Launch.exe inside one Wine session, which times it
 # with QueryPerformanceCounter, samples its memory and checks what the
-# clipboard then holds. Writes docs/benchmarks.md and docs/benchmarks.png.
+# clipboard then holds. Writes docs/benchmarks.md and docs/benchmarks.png,
+# naming the commit measured.
 # Where the kernel runs no 32-bit code, the 64-bit build of the same sources
 # is measured under 64-bit Wine (the size and imports are still the 32-bit
 # build's, which ships), and written to docs/benchmarks-win64.md and .png
@@ -56,6 +57,7 @@ else
     cxx=i686-w64-mingw32-g++ entry=_Start large=(-Wl,--large-address-aware)
 fi
 
+KELBRANO_EXE_GIVEN=${KELBRANO_EXE:-}
 if [ -z "${KELBRANO_EXE:-}" ]; then
     for preset in win32 "win$KELBRANO_WINE_BITS"; do
         cmake --preset "$preset" >/dev/null
@@ -90,6 +92,15 @@ $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Nothing.exe" bench/Nothing.cpp -lkernel
 $cxx "${flags[@]}" "${bare[@]}" -DSAME_IMPORTS -o "$BIN/NothingSameImports.exe" bench/Nothing.cpp \
     -lkernel32 -luser32 -lshell32 -lmsvcrt
 
+# The commit measured, written into the table, and whether the tree had
+# changes not committed then (docs/, which the bench writes, left out), or
+# the build measured was named by KELBRANO_EXE.
+commit=$(git rev-parse --short=7 HEAD 2>/dev/null || echo unknown)
+commit_note="commit $commit"
+if [ -n "$(git status --porcelain --untracked-files=no -- . ':!docs' 2>/dev/null)" ]; then
+    commit_note="$commit_note, with changes not committed (git status lists them)"
+fi
+[ -z "$KELBRANO_EXE_GIVEN" ] || commit_note="a build named by KELBRANO_EXE; the checkout at $commit_note"
 measured_build=$(build_name "$KELBRANO_EXE")
 shipped_build=$(build_name "$SHIPPED_EXE")
 exe_size=$(stat -c %s "$SHIPPED_EXE")
@@ -187,7 +198,8 @@ PLOT="$BIN/plot.dat"
     echo "# Benchmarks"
     echo
     echo "Written by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(wine --version), $(nproc) CPUs ($(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)),"
-    echo "median of $RUNS runs, the programs' order alternating from run to run. Measured: the $measured_build build of"
+    echo "median of $RUNS runs, the programs' order alternating from run to run. Sources: $commit_note."
+    echo "Measured: the $measured_build build of"
     if [ "$measured_build" != "$shipped_build" ]; then
         echo "KELBRANO.EXE ($measured_size bytes) under $measured_build Wine, since this machine's kernel runs no 32-bit code; the"
         echo "$shipped_build build, which ships, is $exe_size bytes and imports $imports."

@@ -4,10 +4,12 @@
 # so that its links work in the unpacked zip as in the repository (-win64.zip
 # from the win64 preset, which holds the x86-64 build). Two builds of the same
 # sources give the same bytes, wherever, whenever and by whomever they are
-# made.
+# made. Its text files have CR LF line ends; beside it, its SHA-256.
 install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
+install(CODE "set(ZIP_TEXT README.md)\ninclude(${CMAKE_CURRENT_LIST_DIR}/ZipText.cmake)" COMPONENT 2-readme)
 install(FILES LICENSE DESTINATION . COMPONENT 3-licence)
+install(CODE "set(ZIP_TEXT LICENSE)\ninclude(${CMAKE_CURRENT_LIST_DIR}/ZipText.cmake)" COMPONENT 3-licence)
 # Every page and picture of docs/, which the README's links lead to. One
 # component, so one entry for the folder; cpack writes a component's entries
 # sorted by name. The folder's mode is set, not left to the builder's umask.
@@ -15,6 +17,10 @@ install(DIRECTORY docs DESTINATION . COMPONENT 4-docs
         DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
                               WORLD_EXECUTE
         FILES_MATCHING PATTERN *.md PATTERN *.png)
+# The pages in CR LF, as README.md and LICENSE (the pictures as they are).
+install(CODE "file(GLOB ZIP_TEXT RELATIVE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\"
+                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/docs/*.md\")
+              include(${CMAKE_CURRENT_LIST_DIR}/ZipText.cmake)" COMPONENT 4-docs)
 
 # The dialog's banner names the version as well; the two must agree.
 file(STRINGS ${PROJECT_SOURCE_DIR}/messages/MessagesTexts.cpp banner REGEX "KELBRANO\\.EXE v\\.")
@@ -36,6 +42,8 @@ set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_ARCHIVE_UID 0)
 set(CPACK_ARCHIVE_GID 0)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/PackageOwner.cmake)
+# KELBRANO-<version>-win32.zip.sha256 beside the zip: its hash, two spaces, its name.
+set(CPACK_PACKAGE_CHECKSUM SHA256)
 # Read by cpack when it runs: fixes the entries' time stamps.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageTime.cmake)
 include(CPack)

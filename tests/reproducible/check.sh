@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Two clean builds of KELBRANO.EXE and of the release zip with the win32
 # preset, from two copies of the same sources at different paths into
-# different build directories, must be byte-identical; and the executable must
-# stay small: at most 10 KiB, PE32 for i386, large-address-aware, with the
-# loader's protections, GUI subsystem, importing exactly KERNEL32, USER32,
-# SHELL32, msvcrt.
+# different build directories, must be byte-identical, and the SHA-256 file
+# beside the zip must name it with its hash; the same for the win64 preset
+# where the x86-64 mingw-w64 is installed (said when it is not). The 32-bit
+# executable must stay small: at most 10 KiB, PE32 for i386,
+# large-address-aware, with the loader's protections, GUI subsystem,
+# importing exactly KERNEL32, USER32, SHELL32, msvcrt.
 # Prints a PASS or FAIL line per check; exits 1 when any check fails.
 set -uo pipefail
 
@@ -21,41 +23,57 @@ fail() { echo "FAIL: $*"; failed=1; }
 mkdir "$TMP/other-checkout"
 (cd "$ROOT" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$TMP/other-checkout")
 
-build() { # source directory, build directory
-    cmake -S "$1" -B "$2" --preset win32 >"$2.log" 2>&1 &&
+build() { # source directory, build directory, preset
+    cmake -S "$1" -B "$2" --preset "$3" >"$2.log" 2>&1 &&
         cmake --build "$2" --target package >>"$2.log" 2>&1
 }
-exe_a=$TMP/build-a/KELBRANO.EXE
-exe_b=$TMP/build-b/KELBRANO.EXE
-zip_name=$(sed -n 's/^project(KELBRANO VERSION \([^ ]*\) .*/KELBRANO-\1-win32.zip/p' "$ROOT/CMakeLists.txt")
-zip_a=$TMP/build-a/$zip_name
-zip_b=$TMP/build-b/$zip_name
-if build "$ROOT" "$TMP/build-a" && build "$TMP/other-checkout" "$TMP/build-b"; then
-    pass "two clean builds of the win32 preset"
-else
-    fail "a build failed:"
-    cat "$TMP"/build-*.log
-    exit 1
-fi
+version=$(sed -n 's/^project(KELBRANO VERSION \([^ ]*\) .*/\1/p' "$ROOT/CMakeLists.txt")
+# reproduces PRESET OBJDUMP: two builds of the preset, their executables and
+# zips compared, and the zip's SHA-256 file checked.
+reproduces() {
+    local preset=$1 objdump=$2 a=$TMP/$1-a b=$TMP/$1-b zip_name=KELBRANO-$version-$1.zip
+    if build "$ROOT" "$a" "$preset" && build "$TMP/other-checkout" "$b" "$preset"; then
+        pass "two clean builds of the $preset preset"
+    else
+        fail "a build of the $preset preset failed:"
+        cat "$TMP/$preset"-*.log
+        exit 1
+    fi
 
-if cmp -s "$exe_a" "$exe_b"; then
-    pass "the two builds are byte-identical ($(sha256sum <"$exe_a" | cut -c1-16))"
-else
-    first=$(cmp "$exe_a" "$exe_b" | awk '{print $5}' | tr -d ,)
-    where="in the headers (the time stamp is there) or between sections"
-    while read -r _ name size _ _ offset _; do
-        if (((first - 1) >= 0x$offset && (first - 1) < 0x$offset + 0x$size)); then where="in section $name"; fi
-    done < <(i686-w64-mingw32-objdump -h "$exe_a" | grep -E '^ *[0-9]+ ')
-    fail "the two builds differ in $(cmp -l "$exe_a" "$exe_b" | wc -l) bytes, first at byte $first, $where"
-fi
+    if cmp -s "$a/KELBRANO.EXE" "$b/KELBRANO.EXE"; then
+        pass "the two $preset builds are byte-identical ($(sha256sum <"$a/KELBRANO.EXE" | cut -c1-16))"
+    else
+        first=$(cmp "$a/KELBRANO.EXE" "$b/KELBRANO.EXE" | awk '{print $5}' | tr -d ,)
+        where="in the headers (the time stamp is there) or between sections"
+        while read -r _ name size _ _ offset _; do
+            if (((first - 1) >= 0x$offset && (first - 1) < 0x$offset + 0x$size)); then where="in section $name"; fi
+        done < <("$objdump" -h "$a/KELBRANO.EXE" | grep -E '^ *[0-9]+ ')
+        fail "the two $preset builds differ in $(cmp -l "$a/KELBRANO.EXE" "$b/KELBRANO.EXE" | wc -l) bytes," \
+            "first at byte $first, $where"
+    fi
 
-if [ ! -f "$zip_a" ] || [ ! -f "$zip_b" ]; then
-    fail "no release zip $zip_name in the build directories"
-elif cmp -s "$zip_a" "$zip_b"; then
-    pass "the two release zips $zip_name are byte-identical (SHA-256 $(sha256sum <"$zip_a" | cut -c1-64))"
+    if [ ! -f "$a/$zip_name" ] || [ ! -f "$b/$zip_name" ]; then
+        fail "no release zip $zip_name in the build directories"
+    elif cmp -s "$a/$zip_name" "$b/$zip_name"; then
+        pass "the two release zips $zip_name are byte-identical (SHA-256 $(sha256sum <"$a/$zip_name" | cut -c1-64))"
+    else
+        fail "the two release zips $zip_name differ: $(cmp "$a/$zip_name" "$b/$zip_name" | cut -d' ' -f3-)"
+    fi
+    if [ -f "$a/$zip_name" ] && (cd "$a" && sha256sum --status -c "$zip_name.sha256" 2>/dev/null) &&
+        [ "$(awk '{print $2}' "$a/$zip_name.sha256")" = "$zip_name" ]; then
+        pass "$zip_name.sha256 names the zip with its hash"
+    else
+        fail "$zip_name.sha256 is missing or does not name $zip_name with its hash"
+    fi
+}
+reproduces win32 i686-w64-mingw32-objdump
+if command -v x86_64-w64-mingw32-g++ >/dev/null; then
+    reproduces win64 x86_64-w64-mingw32-objdump
 else
-    fail "the two release zips $zip_name differ: $(cmp "$zip_a" "$zip_b" | cut -d' ' -f3-)"
+    echo "NOT CHECKED: the win64 zip (no x86_64-w64-mingw32-g++ here; scripts/install-deps.sh installs it only" \
+        "where the kernel runs no 32-bit code)"
 fi
+exe_a=$TMP/win32-a/KELBRANO.EXE
 
 size=$(stat -c %s "$exe_a")
 if [ "$size" -le 10240 ]; then pass "size $size bytes <= 10 KiB"; else fail "size $size bytes > 10 KiB"; fi
