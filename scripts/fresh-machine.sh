@@ -94,14 +94,13 @@ entries() {
     done
 }
 # The main archive is that of a release's own suite (no -updates or
-# -security in its name), the security archive that of a -security suite;
-# a CD-ROM or a local folder is neither.
+# -security in its name), the security archive that of a -security suite or
+# else debian-security beside the main one, as on deb.debian.org; a CD-ROM or
+# a local folder is neither.
 mirror=$(entries | awk '$1 ~ /^https?:/ && $2 !~ /-/ { print $1; exit }')
+[ -n "$mirror" ] || { echo "no Debian archive in /etc/apt/sources.list or sources.list.d/" >&2; exit 1; }
 security=$(entries | awk '$1 ~ /^https?:/ && $2 ~ /-security$/ { print $1; exit }')
-[ -n "$mirror" ] && [ -n "$security" ] || {
-    echo "no Debian archive (a release's suite and its -security) in /etc/apt/sources.list or sources.list.d/" >&2
-    exit 1
-}
+security=${security:-${mirror%/}-security}
 commit=$(git -C "$repo" rev-parse HEAD) || exit 1
 echo "Fresh Debian $release ($suite) in $root from $mirror and $security," \
     "commit ${commit:0:12} (uncommitted changes are not included)"
