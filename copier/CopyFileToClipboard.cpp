@@ -34,7 +34,7 @@ long long GetFileLength(FILE *stream)
     if (position < 0 || fseeko(stream, 0, SEEK_END) != 0)
         return -1;
     off_t length = ftello(stream);
-    fseeko(stream, position, SEEK_SET);
+    (void)fseeko(stream, position, SEEK_SET); // should it fail, so does the read that follows
     return length;
 }
 

@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Tries the README's two commands on a fresh minimal Debian 12: makes a root
-# with debootstrap (minbase, plus git, ca-certificates and sudo), clones the
-# committed HEAD of this repository into it, and there, as an ordinary user
-# with sudo and no display, runs scripts/run.sh on a small file and then
-# scripts/test.sh. Prints each step's time and result; exits non-zero when
-# any step fails. Run as root. The root is made anew every time and removed at
-# the end; only downloaded packages are kept, in KELBRANO_FRESH_CACHE
-# (default /var/cache/kelbrano-fresh), for the next run.
+# Tries the README's two commands on a fresh minimal Debian 12 or 13: makes a
+# root of the suite named (bookworm, the default, or trixie) with debootstrap
+# (minbase, plus git, ca-certificates and sudo), gives it that release's
+# sources (with its -updates and -security archives) from the archives this
+# machine installs from (read from /etc/apt/sources.list or sources.list.d/,
+# in either form), clones the committed HEAD of this repository into it, and
+# there, as an ordinary user with sudo and no display, runs scripts/run.sh on
+# a small file and then scripts/test.sh. Prints each step's time and result;
+# exits non-zero when any step fails. Run as root. The root is made anew every
+# time and removed at the end; only downloaded packages are kept, in
+# KELBRANO_FRESH_CACHE (default /var/cache/kelbrano-fresh), for the next run.
+#   scripts/fresh-machine.sh [bookworm|trixie]
 set -uo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${KELBRANO_FRESH_CACHE:-/var/cache/kelbrano-fresh}
-sources=/etc/apt/sources.list.d/debian.sources
 
 if [ "${1:-}" != --inside ]; then
+    suite=${1:-bookworm}
+    case $suite in
+    bookworm | trixie) ;;
+    *) echo "usage: scripts/fresh-machine.sh [bookworm|trixie]" >&2; exit 2 ;;
+    esac
     [ "$(id -u)" -eq 0 ] || { echo "fresh-machine.sh: run it as root" >&2; exit 1; }
     if ! command -v debootstrap >/dev/null; then
         apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap || exit 1
@@ -48,7 +56,7 @@ if [ "${1:-}" != --inside ]; then
     }
     trap cleanup EXIT
     trap 'exit 130' INT TERM
-    unshare --mount --propagation private "$0" --inside "$root" &
+    unshare --mount --propagation private "$0" --inside "$root" "$suite" &
     inner=$!
     while [ "$(readlink /proc/$inner/ns/mnt)" = "$(readlink /proc/self/ns/mnt)" ]; do sleep 0.1; done 2>/dev/null
     inner_ns=$(readlink /proc/$inner/ns/mnt 2>/dev/null)
@@ -63,13 +71,39 @@ fi
 # during a run does not change the run.
 {
 root=$2
+suite=$3
+release=12
+[ "$suite" = trixie ] && release=13
 mkdir -p "$cache/debootstrap" "$cache/apt"
-# The Debian archive this machine installs from: the first URI of the entry for bookworm.
-mirror=$(awk -v RS= '/(^|\n)Suites:([^\n]* )?bookworm( |\n|$)/ && match($0, /(^|\n)URIs: *[^ \n]+/) {
-    s = substr($0, RSTART, RLENGTH); sub(/.*URIs: */, "", s); print s; exit }' "$sources")
-[ -n "$mirror" ] || { echo "no bookworm entry in $sources" >&2; exit 1; }
+# The Debian archives this machine installs from, as "URI SUITE" lines: from
+# the one-line form (deb [options] URI SUITE COMPONENTS...) and from deb822
+# paragraphs (the first of their URIs, with each of their suites).
+entries() {
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+        sed -n 's/^[[:space:]]*deb[[:space:]]\+\(\[[^]]*\][[:space:]]*\)\?\([^[:space:]]\+\)[[:space:]]\+\([^[:space:]]\+\).*/\2 \3/p'
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] && awk 'function flush(i, n, s) {
+                if (types ~ /(^| )deb( |$)/ && split(uris, u, " ")) {
+                    n = split(suites, s, " "); for (i = 1; i <= n; i++) print u[1], s[i] }
+                types = uris = suites = "" }
+            /^[ \t]*$/ { flush() }
+            sub(/^Types:[ \t]*/, "") { types = $0 }
+            sub(/^URIs:[ \t]*/, "") { uris = $0 }
+            sub(/^Suites:[ \t]*/, "") { suites = $0 }
+            END { flush() }' "$file"
+    done
+}
+# The main archive is that of a release's own suite (no -updates or
+# -security in its name), the security archive that of a -security suite or
+# else debian-security beside the main one, as on deb.debian.org; a CD-ROM or
+# a local folder is neither.
+mirror=$(entries | awk '$1 ~ /^https?:/ && $2 !~ /-/ { print $1; exit }')
+[ -n "$mirror" ] || { echo "no Debian archive in /etc/apt/sources.list or sources.list.d/" >&2; exit 1; }
+security=$(entries | awk '$1 ~ /^https?:/ && $2 ~ /-security$/ { print $1; exit }')
+security=${security:-${mirror%/}-security}
 commit=$(git -C "$repo" rev-parse HEAD) || exit 1
-echo "Fresh Debian 12 in $root, commit ${commit:0:12} (uncommitted changes are not included)"
+echo "Fresh Debian $release ($suite) in $root from $mirror and $security," \
+    "commit ${commit:0:12} (uncommitted changes are not included)"
 
 log=$cache/debootstrap.log
 failed=0
@@ -104,16 +138,19 @@ trap finish EXIT
 
 bootstrap() {
     debootstrap --variant=minbase --include=git,ca-certificates,sudo --cache-dir="$cache/debootstrap" \
-        bookworm "$root" "$mirror" >"$log" 2>&1 || { tail -n 30 "$log"; return 1; }
+        "$suite" "$root" "$mirror" >"$log" 2>&1 || { tail -n 30 "$log"; return 1; }
 }
 step "debootstrap (+ git, ca-certificates, sudo)" bootstrap || exit
 
-# As an installed Debian 12 is: this machine's Debian sources (with updates
-# and security), its name in /etc/hosts, a user who may use sudo. Packages
-# apt downloads go to the cache.
+# As an installed Debian is: the release's sources (with updates and
+# security), its name in /etc/hosts, a user who may use sudo. Packages apt
+# downloads go to the cache.
 setup() {
     rm -f "$root/etc/apt/sources.list"
-    cp "$sources" "$root/etc/apt/sources.list.d/" &&
+    printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n\n' \
+        "$mirror" "$suite $suite-updates" /usr/share/keyrings/debian-archive-keyring.gpg \
+        "$security" "$suite-security" /usr/share/keyrings/debian-archive-keyring.gpg \
+        >"$root/etc/apt/sources.list.d/debian.sources" &&
         printf '127.0.0.1 localhost\n127.0.1.1 %s\n' "$(hostname)" >"$root/etc/hosts" &&
         chroot "$root" useradd -m -s /bin/bash user &&
         echo 'user ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/user" &&

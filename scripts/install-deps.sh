@@ -4,8 +4,9 @@
 # kernel runs no 32-bit programs), Xvfb, xclip, CMake with make, GoogleTest,
 # Python 3 with pytest, the locales the end-to-end suite runs the program
 # under, and for tests/fuzz/run.sh and
-# scripts/static-analysis.sh: clang 14 with its libFuzzer runtime,
-# clang-tidy, clang-format, cppcheck and valgrind.
+# scripts/static-analysis.sh: clang with its libFuzzer runtime, clang-tidy,
+# clang-format, cppcheck and valgrind. Debian 12 and 13 both have them under
+# these names (LLVM 14 on 12, 19 on 13); the scripts call them by the same.
 # Recommendations are not installed, so every command the scripts and suites
 # call is named here (coreutils, grep, sed, mawk, findutils and diffutils come
 # with every Debian).
@@ -25,13 +26,15 @@ have Xvfb || missing+=(xvfb)
 have xclip || missing+=(xclip) # run.sh hands the copied text to the X desktop with it
 { have wine && dpkg -s wine32:i386 >/dev/null 2>&1; } || missing+=(wine wine32:i386)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
-have clang++-14 || missing+=(clang-14)
-# libFuzzer's runtime (and the sanitizers') is only recommended by clang-14's
-# packages, and recommendations are not installed below.
-compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
-    missing+=(libclang-rt-14-dev)
-have clang-tidy-14 || missing+=(clang-tidy-14)
-have clang-format-14 || missing+=(clang-format-14)
+have clang++ || missing+=(clang)
+# libFuzzer's runtime (and the sanitizers') is only recommended by clang's
+# packages, and recommendations are not installed below. It is in a folder of
+# clang's resource directory (lib/linux/ on Debian 12 and 13; other builds of
+# clang name the target instead).
+compgen -G "$(clang++ -print-resource-dir 2>/dev/null)/lib/*/libclang_rt.fuzzer*.a" >/dev/null ||
+    missing+=(libclang-rt-dev)
+have clang-tidy || missing+=(clang-tidy)
+have clang-format || missing+=(clang-format)
 have cppcheck || missing+=(cppcheck)
 have valgrind || missing+=(valgrind)
 [ -x /usr/sbin/locale-gen ] || missing+=(locales)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the command-line handling and the UTF-8 check with libFuzzer (clang
-# 14, AddressSanitizer and UBSan): builds three targets into build/fuzz, then
-# runs them side by side for SECONDS each (default 20), starting from the
-# seeds in tests/fuzz/corpus.
+# Fuzzes the command-line handling and the UTF-8 check with libFuzzer (clang,
+# AddressSanitizer and UBSan): builds three targets into build/fuzz, then runs
+# them side by side for SECONDS each (default 20), starting from the seeds in
+# tests/fuzz/corpus.
 #   command-tail  the tail found in any command line
 #   file-name     from a raw command line to the name handed to the copy
 #   utf8-decode   the UTF-8 decoding against glibc's iconv
@@ -21,7 +21,7 @@ cd "$(dirname "$0")/../.."
 
 seconds=${1:-20}
 out=build/fuzz
-cxx=clang++-14
+cxx=clang++
 targets=(command-tail file-name utf8-decode)
 declare -A source=([command-tail]=CommandTailFuzz.cpp [file-name]=FileNameFuzz.cpp [utf8-decode]=Utf8DecodeFuzz.cpp)
 declare -A tested=([command-tail]=copier/CommandTail.cpp [file-name]=copier/CommandTail.cpp
@@ -35,7 +35,7 @@ for target in "${targets[@]}"; do
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         "${tested[$target]}" "tests/fuzz/${source[$target]}" -o "$out/$target" 2>"$out/$target.build.log"; then
         cat "$out/$target.build.log"
-        echo "FAIL fuzz $target: does not build (is libclang-rt-14-dev installed? scripts/install-deps.sh)"
+        echo "FAIL fuzz $target: does not build (is libclang-rt-dev installed? scripts/install-deps.sh)"
         failed=1
     fi
 done
