@@ -59,8 +59,10 @@ struct Fault {
     // Each open of the file, under WoW64: with the file system redirector
     // off, then once more with it on when nothing was found.
     Calls opens = {"redirection off"};
-    // Before the command line is read, DLLs are looked for in System32 alone.
-    Calls start = {"SetDefaultDllDirectories 0x800", "GetCommandLineW"};
+    // Before the command line is read, DLLs are looked for in System32 alone,
+    // and the process's file virtualization is turned off.
+    Calls start = {"SetDefaultDllDirectories 0x800", "OpenProcessToken self 0x88", "SetTokenInformation 24 0",
+                   "CloseHandle token", "GetCommandLineW"};
 };
 
 // Well-formed UTF-8 of exactly 1300 bytes, characters of every length, some
@@ -154,7 +156,15 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         // Without the DLL search's switch (Windows 2000, XP, Vista and 7
         // without KB2533623) the run goes on as it is.
         {"GetProcAddress: no DLL search switch", script([] { g_win32.dllSearchSwitch = false; }), 0, Copied, {}, 3,
-         true, true, true, {"redirection off"}, {"GetCommandLineW"}},
+         true, true, true, {"redirection off"},
+         {"OpenProcessToken self 0x88", "SetTokenInformation 24 0", "CloseHandle token", "GetCommandLineW"}},
+        // Nor without the token's calls (Windows 2000), where the token can't be
+        // opened, or where virtualization can't be turned off (XP, Wine).
+        {"GetProcAddress: no token calls", script([] { g_win32.tokenCalls = false; }), 0, Copied, {}, 3, true, true,
+         true, {"redirection off"}, {"SetDefaultDllDirectories 0x800", "GetCommandLineW"}},
+        {"OpenProcessToken", script([] { g_win32.openTokenFails = true; }), 0, Copied, {}, 3, true, true, true,
+         {"redirection off"}, {"SetDefaultDllDirectories 0x800", "OpenProcessToken self 0x88", "GetCommandLineW"}},
+        {"SetTokenInformation", script([] { g_win32.setTokenFails = true; }), 0, Copied, {}, 3, true},
     };
     // Without its Unicode text, or the locale, the copy is still made with
     // what it has, as for any file without one; a block the clipboard refused

@@ -10,6 +10,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <wchar.h>
 
 #include <algorithm>
@@ -56,6 +57,9 @@ void ReleaseClipboardBlocks()
 }
 
 HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7000);
+HMODULE const kAdvapi = reinterpret_cast<HMODULE>(0x7200);
+HANDLE const kProcess = reinterpret_cast<HANDLE>(-1);
+HANDLE const kToken = reinterpret_cast<HANDLE>(0x7300);
 PVOID const kRedirectionState = reinterpret_cast<PVOID>(0x7100);
 
 BOOL SetDefaultDllDirectories(DWORD flags)
@@ -64,6 +68,26 @@ BOOL SetDefaultDllDirectories(DWORD flags)
     snprintf(hex, sizeof hex, "%#x", flags);
     Log(std::string("SetDefaultDllDirectories ") + hex);
     return TRUE;
+}
+
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token)
+{
+    char hex[16];
+    snprintf(hex, sizeof hex, "%#x", access);
+    Log(std::string("OpenProcessToken ") + (process == kProcess ? "self " : "other ") + hex);
+    if (g_win32.openTokenFails)
+        return FALSE;
+    *token = kToken;
+    return TRUE;
+}
+
+BOOL SetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void *value, DWORD size)
+{
+    std::string shown = size == sizeof(DWORD) ? std::to_string(*static_cast<DWORD *>(value)) : "?";
+    Log("SetTokenInformation " + std::to_string(what) + " " + shown);
+    if (token != kToken)
+        g_win32.faults++;
+    return !g_win32.setTokenFails;
 }
 
 BOOL Wow64DisableWow64FsRedirection(PVOID *state)
@@ -120,6 +144,35 @@ HMODULE GetModuleHandleA(LPCSTR name)
     return strcasecmp(name, "KERNEL32.DLL") == 0 ? kKernel : nullptr;
 }
 
+HMODULE LoadLibraryA(LPCSTR name)
+{
+    if (strcasecmp(name, "ADVAPI32.DLL") == 0)
+        return kAdvapi;
+    return GetModuleHandleA(name);
+}
+
+HANDLE GetCurrentProcess()
+{
+    return kProcess;
+}
+
+BOOL CloseHandle(HANDLE handle)
+{
+    Log(handle == kToken ? "CloseHandle token" : "CloseHandle");
+    return TRUE;
+}
+
+// The kind of file behind a descriptor, which _get_osfhandle passes as it is.
+DWORD GetFileType(HANDLE file)
+{
+    struct stat info;
+    if (fstat(static_cast<int>(reinterpret_cast<intptr_t>(file)), &info) != 0)
+        return FILE_TYPE_UNKNOWN;
+    if (S_ISREG(info.st_mode))
+        return FILE_TYPE_DISK;
+    return S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) ? FILE_TYPE_PIPE : FILE_TYPE_CHAR;
+}
+
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
 {
     void *found = nullptr;
@@ -131,6 +184,12 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     }
     if (module == kKernel && g_win32.dllSearchSwitch && strcmp(name, "SetDefaultDllDirectories") == 0)
         found = reinterpret_cast<void *>(SetDefaultDllDirectories);
+    if (module == kAdvapi && g_win32.tokenCalls) {
+        if (strcmp(name, "OpenProcessToken") == 0)
+            found = reinterpret_cast<void *>(OpenProcessToken);
+        else if (strcmp(name, "SetTokenInformation") == 0)
+            found = reinterpret_cast<void *>(SetTokenInformation);
+    }
     return reinterpret_cast<FARPROC>(found);
 }
 

@@ -34,6 +34,9 @@ struct Win32Double {
     bool redirectionStaysOn = false; // and turning it off fails
     int nativeOpenError = 0;         // _wfopen fails with this errno while redirection is off
     bool dllSearchSwitch = true;     // KERNEL32 has SetDefaultDllDirectories
+    bool tokenCalls = true;          // ADVAPI32 has OpenProcessToken and SetTokenInformation
+    bool openTokenFails = false;
+    bool setTokenFails = false;      // as under Wine, and on Windows before Vista
     std::wstring commandLine;        // GetCommandLineW
 
     // What the program did.

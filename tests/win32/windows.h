@@ -33,6 +33,8 @@ typedef HINSTANCE HMODULE;
 typedef INT_PTR(WINAPI *FARPROC)();
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
+enum TOKEN_INFORMATION_CLASS { TokenVirtualizationEnabled = 24 };
+
 struct RECT {
     LONG left, top, right, bottom;
 };
@@ -47,6 +49,12 @@ struct RECT {
 #define CP_UTF8 65001
 #define MAX_PATH 260
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x800
+#define TOKEN_QUERY 0x0008
+#define TOKEN_ADJUST_DEFAULT 0x0080
+#define FILE_TYPE_UNKNOWN 0
+#define FILE_TYPE_DISK 1
+#define FILE_TYPE_CHAR 2
+#define FILE_TYPE_PIPE 3
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -73,6 +81,10 @@ void Sleep(DWORD milliseconds);
 LCID GetSystemDefaultLCID();
 LPWSTR GetCommandLineW();
 HMODULE GetModuleHandleA(LPCSTR name);
+HMODULE LoadLibraryA(LPCSTR name);
+HANDLE GetCurrentProcess();
+BOOL CloseHandle(HANDLE handle);
+DWORD GetFileType(HANDLE file);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
