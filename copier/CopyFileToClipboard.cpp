@@ -2,6 +2,7 @@
    into one global block ended by a NUL, its Unicode text made beside it, and
    both handed to the clipboard. */
 #include <windows.h>
+#include <io.h>
 #include <stdio.h>
 
 #include "CopierTexts.h"
@@ -19,9 +20,13 @@ static const size_t kChunk = 512;
 static const size_t kStreamBuffer = 65536;
 
 /* The stream's length in bytes, or -1 when it can't be told; the position
-   is left where it was. Positions are 64-bit: a 32-bit tell wraps at 4 GiB. */
+   is left where it was. Positions are 64-bit: a 32-bit tell wraps at 4 GiB.
+   Only a file on a disk has a length: a pipe's may read as 0 and a device's
+   (NUL, CON, COM1) is undefined, so neither is taken for an empty file. */
 long long GetFileLength(FILE *stream)
 {
+    if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) != FILE_TYPE_DISK)
+        return -1;
     off_t position = ftello(stream);
     if (position < 0 || fseeko(stream, 0, SEEK_END) != 0)
         return -1;
@@ -47,8 +52,7 @@ static const char *ReadWhole(FILE *stream, char *text, long long length)
     return error;
 }
 
-/* Returns 0 when the text went to the clipboard or the file was empty,
-   1 when a failure was shown. */
+/* Returns 0 when the text went to the clipboard, 1 when a failure was shown. */
 int CopyFileToClipboard(const wchar_t *name)
 {
     const char *error = nullptr;
@@ -65,12 +69,15 @@ int CopyFileToClipboard(const wchar_t *name)
 
     if (!error) {
         length = GetFileLength(stream);
-        if (length >= kTooLong)
+        if (length < 0)
+            error = kReadFailed;
+        else if (length >= kTooLong)
             error = kNoMemory;
     }
 
-    // An empty file, or one that can't be measured, leaves the clipboard alone.
-    if (!error && length > 0) {
+    // An empty file is copied too: as an empty text, which replaces what the
+    // clipboard held, so that nobody pastes the previous copy for the file.
+    if (!error) {
         block = GlobalAlloc(GMEM_FIXED, static_cast<SIZE_T>(length) + 1);
         if (block)
             text = static_cast<char *>(GlobalLock(block));
@@ -78,10 +85,10 @@ int CopyFileToClipboard(const wchar_t *name)
             error = kNoMemory;
     }
 
-    if (!error && text)
+    if (!error)
         error = ReadWhole(stream, text, length);
 
-    if (!error && text) {
+    if (!error) {
         HGLOBAL unicode = MakeUnicodeText(text, static_cast<size_t>(length));
         GlobalUnlock(block);
         text = nullptr;

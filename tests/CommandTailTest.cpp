@@ -32,6 +32,9 @@ TEST(CommandTail, StartsAfterTheProgramNameAndItsBlanks)
         {"KELBRANO\"notes.txt", ""},
         {"KELBRANO a\"b\"c", "a\"b\"c"},
         {"KELBRANO\n notes.txt", "notes.txt"},
+        // Only space and tab are blanks: other control characters start the name.
+        {"KELBRANO \x01notes.txt", "\x01notes.txt"},
+        {"\"C:\\Tools\\KELBRANO.EXE\"\rnotes.txt", "\rnotes.txt"},
     };
     // The program runs on the UTF-16 command line: only ASCII blanks and
     // quotes count there too; a fullwidth quote, an ideographic space and
@@ -73,6 +76,7 @@ TEST(FileName, DropsOneEnclosingPairOfQuotesAndNothingElse)
         {"\"my notes.txt", "\"my notes.txt"},
         {"\"a\" \"b\"", "\"a\" \"b\""},
         {"\"a\"b", "\"a\"b"},
+        {"\"my notes.txt\"\r", "\"my notes.txt\"\r"},
         {"a \"b\"", "a \"b\""},
         {"\"\"", ""},
         {"\"", "\""},

@@ -47,6 +47,7 @@ TEST_F(Copy, PutsEveryByteOnTheClipboardFollowedByOneNul)
         size_t size;
         std::vector<size_t> reads;
     } rows[] = {
+        {0, {}}, // an empty text, in place of what the clipboard held
         {1, {1}},
         {10, {10}},
         {512, {512}},
@@ -91,6 +92,7 @@ TEST_F(Copy, GivesUnicodeProgramsTheTextTheBytesHold)
     const struct {
         std::string bytes;
         std::u16string text; // empty: no Unicode text of ours
+        bool decoded = false; // though the bytes were decoded
     } rows[] = {
         {lines, text},
         {"\xEF\xBB\xBF" + lines, text},
@@ -100,6 +102,9 @@ TEST_F(Copy, GivesUnicodeProgramsTheTextTheBytesHold)
         {"\xEF\xBB\xBF" "caf\xE9!", u"caf\ufffd!"},
         {"caf\xE9 cr\xE8me", u""},
         {"plain ASCII", u""},
+        // UTF-8 where it was looked at, but not further on: the text made so
+        // far is freed, and the bytes go alone.
+        {"\xC3\xA9" + std::string(100, 'a') + "\xE9", u"", true},
     };
     // clang-format on
     for (const auto &row : rows) {
@@ -109,7 +114,7 @@ TEST_F(Copy, GivesUnicodeProgramsTheTextTheBytesHold)
 
         EXPECT_EQ(row.bytes + '\0', g_win32.clipboardText);
         EXPECT_EQ(row.text.empty() ? u"" : row.text + u'\0', g_win32.clipboardUnicode);
-        EXPECT_EQ(row.text.empty() ? 2u : 3u, g_win32.Count("GlobalAlloc"));
+        EXPECT_EQ(row.text.empty() && !row.decoded ? 2u : 3u, g_win32.Count("GlobalAlloc"));
         EXPECT_EQ(LocaleBlock(g_win32.systemLocale), g_win32.clipboardLocale);
         // The text first, for programs that take the first format they can.
         Calls set;
@@ -136,6 +141,10 @@ TEST_F(Copy, OpensANameWhoseFullPathIsLongByItsExtendedLengthForm)
          L"\\\\?\\UNC\\server\\share" + deep.substr(2) + L"\\a.txt"},
         {deep, L"\\\\?\\" + deep + L"\\..\\a.txt", L"\\\\?\\" + deep + L"\\..\\a.txt"},
         {L"C:\\work", L"notes.txt", L"notes.txt"},
+        // The UNC form from the full path, not from the name as given.
+        {L"\\\\server\\share" + deep.substr(2), L"a.txt", L"\\\\?\\UNC\\server\\share" + deep.substr(2) + L"\\a.txt"},
+        // Longer than any path: opened as given, to fail, never a prefix before room not filled.
+        {L"C:\\work", L"C:\\" + std::wstring(32800, L'd'), L"C:\\" + std::wstring(32800, L'd')},
     };
     // clang-format on
     for (const auto &row : rows) {
@@ -146,10 +155,15 @@ TEST_F(Copy, OpensANameWhoseFullPathIsLongByItsExtendedLengthForm)
     }
 }
 
-TEST_F(Copy, LeavesTheClipboardAloneForAnEmptyFile)
+TEST_F(Copy, AnEmptyFileReplacesWhatTheClipboardHeld)
 {
+    ASSERT_EQ(0, CopyFileToClipboard(Wide(WriteFile("before.txt", u8"caf\u00e9")).c_str()));
+    ASSERT_FALSE(g_win32.clipboardUnicode.empty());
     EXPECT_EQ(0, CopyFileToClipboard(Wide(WriteFile("empty.txt", "")).c_str()));
-    EXPECT_TRUE(g_win32.calls.empty());
+    EXPECT_EQ(std::string(1, '\0'), g_win32.clipboardText);
+    EXPECT_EQ(u"", g_win32.clipboardUnicode);
+    EXPECT_EQ(LocaleBlock(g_win32.systemLocale), g_win32.clipboardLocale);
+    EXPECT_TRUE(g_win32.dialogs.empty());
 }
 
 TEST_F(Copy, RefusesAFileTooLongForOneBlockWithoutReadingIt)

@@ -124,9 +124,11 @@ TEST_F(FaultMatrix, EachFailingCallEndsTheRunWithItsMessageAndReleasesWhatItHeld
         {"fopen: no such file", missing, 1, Show, {OpenFailed}, 0, false, true, true, Twice},
         {"fopen: a path through a file", [](std::string &name) { name += "/a.txt"; }, 1, Show, {OpenFailed}, 0,
          false},
-        // It opens, but has no length: nothing to copy, and nothing read.
-        {"length: a pipe", [&](std::string &name) { name = "/proc/self/fd/" + std::to_string(pipeEnds[0]); }, 0,
-         {}, {}, 0, false},
+        // It opens, but is no file on a disk, and has no length to read to: a
+        // failure to read it, and the clipboard as it was.
+        {"length: a pipe", [&](std::string &name) { name = "/proc/self/fd/" + std::to_string(pipeEnds[0]); }, 1,
+         Show, {ReadFailed}, 0, false},
+        {"length: a device", [](std::string &name) { name = "/dev/null"; }, 1, Show, {ReadFailed}, 0, false},
         {"GlobalAlloc", script([] { g_win32.failedAlloc = 1; }), 1, Calls{"GlobalAlloc 0 1301"} + Show,
          {NoMemory}, 0, false},
         {"GlobalLock", script([] { g_win32.globalLockFails = true; }), 1,

@@ -39,6 +39,9 @@ TEST(TextEncoding, TellsWhatTextTheBytesHold)
         {"\xF4\x90\x80\x80", kNoUnicodeText, 0, notUtf8}, {"\xF5\x80\x80\x80", kNoUnicodeText, 0, notUtf8}, // past U+10FFFF
         {"\xFF", kNoUnicodeText, 0, notUtf8},
         {"ok \xE2\x82", kNoUnicodeText, 0, notUtf8}, {"ok \xF0\x9F\x98", kNoUnicodeText, 0, notUtf8}, // cut short at the end
+        {"\xF0\x9F", kNoUnicodeText, 0, notUtf8},
+        // EF BB without BF is no mark: U+FEE0, and text.
+        {"\xEF\xBB\xA0 abc", kUtf8, 0, u"\ufee0 abc"},
         // Well-formed where the first bytes above ASCII are, but not further on.
         {"\xC3\xA9" + run + run + "\xE9", kUtf8, 0, notUtf8},
         // The 64 bytes looked at from the first above ASCII end inside a 2-, 3- or 4-byte character.
@@ -63,9 +66,11 @@ TEST(TextEncoding, TellsWhatTextTheBytesHold)
         EXPECT_EQ(row.skip, skip);
         if (row.text == any)
             continue;
-        // Exactly a unit a byte, so that AddressSanitizer sees a write past it.
-        std::vector<char16_t> text(row.bytes.size() - skip);
-        size_t units = DecodeUtf8(row.bytes.data() + skip, row.bytes.size() - skip, text.data());
+        // The bytes with no NUL after them, and exactly a unit a byte, so that
+        // AddressSanitizer sees a read or a write past either.
+        std::vector<char> bytes(row.bytes.begin() + static_cast<long>(skip), row.bytes.end());
+        std::vector<char16_t> text(bytes.size());
+        size_t units = DecodeUtf8(bytes.data(), bytes.size(), text.data());
         EXPECT_EQ(row.text, units == kNotUtf8 ? notUtf8 : std::u16string(text.data(), units));
     }
     // The first bytes above ASCII anywhere in and around the ASCII check's

@@ -157,6 +157,14 @@ static void Lock(const std::string &file)
     Say(h == INVALID_HANDLE_VALUE ? "error cannot-lock\n" : "locked\n"); // left open on purpose
 }
 
+// A pipe served here, which the program opens as a client; left open on purpose.
+static void Serve(const std::string &pipe)
+{
+    HANDLE h = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
+                                nullptr);
+    Say(h == INVALID_HANDLE_VALUE ? "error cannot-serve\n" : "serving\n");
+}
+
 static DWORD WINAPI Poll(void *)
 {
     while (LONG ms = g_pollMs) {
@@ -458,6 +466,8 @@ int main()
             Hold(static_cast<DWORD>(atol(f[1].c_str())));
         else if (f[0] == "lock" && f.size() == 2)
             Lock(f[1]);
+        else if (f[0] == "serve" && f.size() == 2)
+            Serve(f[1]);
         else if (f[0] == "poll" && f.size() == 2)
             StartPolling(static_cast<DWORD>(atol(f[1].c_str())));
         else if (f[0] == "notepad" && f.size() == 1)

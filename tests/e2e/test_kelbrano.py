@@ -21,6 +21,7 @@ USAGE = (b'Indicare su linea di comando il nome del file di testo da copiare in 
          b'clipboard.\r\n\r\nEsempio/Example:\r\nKELBRANO TEXT.TXT')
 M1 = b"Errore nell'apertura del file.\n\rError opening the file."
 M2 = b"Errore nell'ottenimento del puntatore globale."
+M3 = b"Errore nella lettura del file."
 M4 = b"Errore nell'apertura della clipboard."
 N1 = b"Errore: Documento '%s' non trovato.\r\n\r\nError: Document '%s' not found." % (PAGE, PAGE)
 N2 = (b"Errore: su questo sistema non esiste alcuna applicazione in grado di aprire il documento "
@@ -183,9 +184,9 @@ def pasted(data):
 
 
 def copied(run, data, text=None):
-    """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard,
-    and its text for Unicode programs (by default as pasted() reads it)."""
-    data = data or SENTINEL
+    """What a copy must leave: exit 0, no window, the file's bytes and a NUL on the clipboard in
+    place of the sentinel (an empty file too), and its text for Unicode programs (by default as
+    pasted() reads it)."""
     text = pasted(data) if text is None else text
     return run.errors + run.exit(0) + \
         (['a window appeared: %s' % show(run.message())] if run.dialogs else []) + \
@@ -268,6 +269,9 @@ REFUSED = {'usage-text': ('KELBRANO', 'ok', (), USAGE),
            'a-directory': ('KELBRANO sub', 'ok', (), M1),
            'a-file-opened-with-no-sharing': ('KELBRANO locked.txt', 'ok', [('lock', 'locked.txt')], M1),
            'a-1100-character-name': ('KELBRANO ' + 'n' * 1100, 'ok', (), M1),
+           # No file on a disk, and no length to read to.
+           'a-named-pipe': (r'KELBRANO \\.\pipe\kelbrano-e2e', 'ok', [('serve', r'\\.\pipe\kelbrano-e2e')], M3),
+           'the-nul-device': ('KELBRANO NUL', 'ok', (), M3),
            'clipboard-held-by-another-process-for-5-s': ('KELBRANO notes.txt', 'ok', [('hold', '5000')], M4),
            'escape-ends-the-dialog': ('KELBRANO', 'esc', (), USAGE),
            'enter-ends-the-dialog': ('KELBRANO', 'enter', (), USAGE),

@@ -1,7 +1,7 @@
 // Fuzz target: the UTF-8 decoding must agree with glibc's iconv (UTF-8 to
 // UTF-16LE) on every input: the same verdict, the same number of UTF-16
 // units, the same text; and well-formed UTF-8 above ASCII is always taken for
-// UTF-8 from its first bytes.
+// UTF-8 from its first bytes, or for marked UTF-8 after its mark.
 #include "Expected.h"
 #include "copier/TextEncoding.h"
 
@@ -38,8 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         size_t skip = 0;
         int encoding = GetTextEncoding(bytes.get(), size, &skip);
         bool aboveAscii = std::any_of(data, data + size, [](uint8_t b) { return b >= 0x80; });
-        if (skip == 0)
-            EXPECT_OR_ABORT(encoding == (aboveAscii ? kUtf8 : kNoUnicodeText));
+        // Well-formed UTF-8 opens with no UTF-16 mark; it opens with the UTF-8 one or none.
+        bool marked = size >= 3 && memcmp(data, "\xEF\xBB\xBF", 3) == 0;
+        EXPECT_OR_ABORT(encoding == (marked ? kMarkedUtf8 : aboveAscii ? kUtf8 : kNoUnicodeText));
+        EXPECT_OR_ABORT(skip == (marked ? 3 : 0));
     }
     return 0;
 }
