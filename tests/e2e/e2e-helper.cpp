@@ -160,8 +160,8 @@ static void Lock(const std::string &file)
 // A pipe served here, which the program opens as a client; left open on purpose.
 static void Serve(const std::string &pipe)
 {
-    HANDLE h = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
-                                nullptr);
+    HANDLE h = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                4096, 4096, 0, nullptr);
     Say(h == INVALID_HANDLE_VALUE ? "error cannot-serve\n" : "serving\n");
 }
 

@@ -36,8 +36,8 @@ struct Win32Double {
     bool dllSearchSwitch = true;     // KERNEL32 has SetDefaultDllDirectories
     bool tokenCalls = true;          // ADVAPI32 has OpenProcessToken and SetTokenInformation
     bool openTokenFails = false;
-    bool setTokenFails = false;      // as under Wine, and on Windows before Vista
-    std::wstring commandLine;        // GetCommandLineW
+    bool setTokenFails = false; // as under Wine, and on Windows before Vista
+    std::wstring commandLine;   // GetCommandLineW
 
     // What the program did.
     // clang-format off
