@@ -55,8 +55,7 @@ static bool IsInFolder(const wchar_t *path, const wchar_t *folder)
     return true;
 }
 
-const wchar_t *MakeMenuCommand(const wchar_t *menuPath, const wchar_t *tempFolder, wchar_t *copier,
-                               wchar_t *command)
+const wchar_t *MakeMenuCommand(const wchar_t *menuPath, const wchar_t *tempFolder, wchar_t *copier, wchar_t *command)
 {
     copier[0] = L'\0';
     command[0] = L'\0';

@@ -19,8 +19,7 @@ MenuSwitch GetMenuSwitch(const wchar_t *tail);
    and the menu's command into command (kCommandRoom units). Returns why the
    entry may not be added from there, or null. For a path too long both are
    left empty; otherwise they are made, refused or not. */
-const wchar_t *MakeMenuCommand(const wchar_t *menuPath, const wchar_t *tempFolder, wchar_t *copier,
-                               wchar_t *command);
+const wchar_t *MakeMenuCommand(const wchar_t *menuPath, const wchar_t *tempFolder, wchar_t *copier, wchar_t *command);
 
 /* The length of the root of a full path, its backslash included: 3 for
    "C:\...", the length of "\\server\share\" for a share; 0 for any other. */

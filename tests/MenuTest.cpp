@@ -62,10 +62,22 @@ TEST(MenuSwitch, TakesOneSwitchInAnyCaseWithBlanksAround)
         const wchar_t *tail;
         MenuSwitch what;
     } rows[] = {
-        {L"", kMenuAsk},           {L" \t ", kMenuAsk},          {L"/add", kMenuAdd},       {L"/ADD", kMenuAdd},
-        {L" /Add \t", kMenuAdd},   {L"/remove", kMenuRemove},    {L"/rEMOVE ", kMenuRemove}, {L"/?", kMenuHelp},
-        {L"/add /remove", kMenuUnknown}, {L"/addx", kMenuUnknown}, {L"/ad", kMenuUnknown},   {L"add", kMenuUnknown},
-        {L"-add", kMenuUnknown},   {L"\"/add\"", kMenuUnknown},  {L"/", kMenuUnknown},       {L"/\u0130DD", kMenuUnknown},
+        {L"", kMenuAsk},
+        {L" \t ", kMenuAsk},
+        {L"/add", kMenuAdd},
+        {L"/ADD", kMenuAdd},
+        {L" /Add \t", kMenuAdd},
+        {L"/remove", kMenuRemove},
+        {L"/rEMOVE ", kMenuRemove},
+        {L"/?", kMenuHelp},
+        {L"/add /remove", kMenuUnknown},
+        {L"/addx", kMenuUnknown},
+        {L"/ad", kMenuUnknown},
+        {L"add", kMenuUnknown},
+        {L"-add", kMenuUnknown},
+        {L"\"/add\"", kMenuUnknown},
+        {L"/", kMenuUnknown},
+        {L"/\u0130DD", kMenuUnknown},
     };
     for (const auto &row : rows)
         EXPECT_EQ(row.what, GetMenuSwitch(row.tail)) << "tail: " << Narrow(row.tail);
@@ -116,9 +128,15 @@ TEST(MenuCommand, TellsTheDriveFromThePath)
         const wchar_t *path;
         size_t root;
     } rows[] = {
-        {L"C:\\Tools\\KELBRANO.EXE", 3}, {L"z:\\KELBRANO.EXE", 3},       {L"\\\\server\\share\\KELBRANO.EXE", 15},
-        {L"\\\\server\\share", 0},      {L"\\\\?\\C:\\KELBRANO.EXE", 0}, {L"\\\\.\\C:\\KELBRANO.EXE", 0},
-        {L"KELBRANO.EXE", 0},          {L"C:KELBRANO.EXE", 0},          {L"", 0},
+        {L"C:\\Tools\\KELBRANO.EXE", 3},
+        {L"z:\\KELBRANO.EXE", 3},
+        {L"\\\\server\\share\\KELBRANO.EXE", 15},
+        {L"\\\\server\\share", 0},
+        {L"\\\\?\\C:\\KELBRANO.EXE", 0},
+        {L"\\\\.\\C:\\KELBRANO.EXE", 0},
+        {L"KELBRANO.EXE", 0},
+        {L"C:KELBRANO.EXE", 0},
+        {L"", 0},
     };
     for (const auto &row : rows)
         EXPECT_EQ(row.root, GetRootLength(row.path)) << Narrow(row.path);
@@ -149,8 +167,7 @@ TEST_F(Menu, RemoveDeletesOnlyWhatAddMade)
         {{kClasses, {}}},
         {{kClasses, {}}, {kClasses + L"\\*", {}}, {kClasses + L"\\*\\shellex", {}}},
         {{kClasses, {}}, {kClasses + L"\\*", {{L"", Sz(L"something")}}}},
-        {{kClasses, {}}, {kClasses + L"\\*", {}}, {kClasses + L"\\*\\shell", {}},
-         {kClasses + L"\\*\\shell\\edit", {}}},
+        {{kClasses, {}}, {kClasses + L"\\*", {}}, {kClasses + L"\\*\\shell", {}}, {kClasses + L"\\*\\shell\\edit", {}}},
         {{kClasses, {}}, {kClasses + L"\\*", {}}, {kClasses + L"\\*\\shell", {{L"", Sz(L"edit")}}}},
     };
     for (const Registry &before : rows) {
@@ -228,17 +245,22 @@ TEST_F(Menu, TheBoxAsksBeforeAnyChange)
 {
     const struct {
         const char *what;
-        const wchar_t *before;  // the command of the entry already there, or none
+        const wchar_t *before; // the command of the entry already there, or none
         std::deque<int> answers;
         bool elevated;
-        const wchar_t *after;   // the command then, or none
-        const wchar_t *asked;   // the end of the question
-        const wchar_t *said;    // the second box, or none
+        const wchar_t *after; // the command then, or none
+        const wchar_t *asked; // the end of the question
+        const wchar_t *said;  // the second box, or none
     } rows[] = {
         {"none yet, No", nullptr, {IDNO}, false, nullptr, L"Add it?", nullptr},
         {"none yet, Yes", nullptr, {IDYES}, false, kHere.c_str(), L"Add it?", kAdded},
-        {"one elsewhere, No", L"\"D:\\KELBRANO.EXE\" \"%1\"", {IDNO}, false, L"\"D:\\KELBRANO.EXE\" \"%1\"",
-         L"Change it?", nullptr},
+        {"one elsewhere, No",
+         L"\"D:\\KELBRANO.EXE\" \"%1\"",
+         {IDNO},
+         false,
+         L"\"D:\\KELBRANO.EXE\" \"%1\"",
+         L"Change it?",
+         nullptr},
         {"one elsewhere, Yes", L"\"D:\\KELBRANO.EXE\" \"%1\"", {IDYES}, false, kHere.c_str(), L"Change it?", kAdded},
         {"this one, No", kHere.c_str(), {IDNO}, false, kHere.c_str(), L"Remove it?", nullptr},
         {"this one, Yes", kHere.c_str(), {IDYES}, false, nullptr, L"Remove it?", kRemoved},

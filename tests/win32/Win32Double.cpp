@@ -701,8 +701,8 @@ static DWORD Subkeys(const std::wstring &path)
     return n;
 }
 
-LONG RegQueryInfoKeyW(HKEY key, wchar_t *, DWORD *, DWORD *, DWORD *subkeys, DWORD *, DWORD *, DWORD *values,
-                      DWORD *, DWORD *, DWORD *, void *)
+LONG RegQueryInfoKeyW(HKEY key, wchar_t *, DWORD *, DWORD *, DWORD *subkeys, DWORD *, DWORD *, DWORD *values, DWORD *,
+                      DWORD *, DWORD *, void *)
 {
     std::wstring path = KeyPath(key, nullptr);
     if (subkeys)

@@ -36,16 +36,16 @@ struct Win32Double {
     bool dllSearchSwitch = true;     // KERNEL32 has SetDefaultDllDirectories
     bool tokenCalls = true;          // ADVAPI32 has OpenProcessToken and SetTokenInformation
     bool openTokenFails = false;
-    bool setTokenFails = false;      // as under Wine, and on Windows before Vista
-    std::wstring commandLine;        // GetCommandLineW
+    bool setTokenFails = false; // as under Wine, and on Windows before Vista
+    std::wstring commandLine;   // GetCommandLineW
     // The menu program's.
     std::wstring modulePath = L"C:\\Tools\\KELBRANO\\KELBRANO-MENU.EXE"; // GetModuleFileNameW
-    std::wstring tempPath = L"C:\\Users\\Ann\\AppData\\Local\\Temp\\";    // GetTempPathW
-    bool copierBeside = true;        // GetFileAttributesW finds a file
-    UINT driveType = DRIVE_FIXED;    // GetDriveTypeW
-    bool elevated = false;           // GetTokenInformation(TokenElevation)
-    size_t failedRegistryWrite = 0;  // the RegSetValueExW with this number (from 1) is refused
-    std::deque<int> boxAnswers;      // MessageBoxW, then IDOK when empty
+    std::wstring tempPath = L"C:\\Users\\Ann\\AppData\\Local\\Temp\\";   // GetTempPathW
+    bool copierBeside = true;                                            // GetFileAttributesW finds a file
+    UINT driveType = DRIVE_FIXED;                                        // GetDriveTypeW
+    bool elevated = false;                                               // GetTokenInformation(TokenElevation)
+    size_t failedRegistryWrite = 0; // the RegSetValueExW with this number (from 1) is refused
+    std::deque<int> boxAnswers;     // MessageBoxW, then IDOK when empty
     // The registry: each key by its full path ("HKCU\\Software\\..."), with
     // its values by name ("" the default) and their REG_SZ data as written,
     // NUL included. Like Windows, it starts with the user's Software\Classes

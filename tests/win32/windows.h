@@ -131,8 +131,8 @@ LONG RegOpenKeyExW(HKEY parent, const wchar_t *name, DWORD options, REGSAM acces
 LONG RegSetValueExW(HKEY key, const wchar_t *name, DWORD, DWORD type, const BYTE *data, DWORD size);
 LONG RegQueryValueExW(HKEY key, const wchar_t *name, DWORD *, DWORD *type, BYTE *data, DWORD *size);
 LONG RegQueryInfoKeyW(HKEY key, wchar_t *keyClass, DWORD *classSize, DWORD *, DWORD *subkeys, DWORD *longestSubkey,
-                      DWORD *longestClass, DWORD *values, DWORD *longestName, DWORD *longestValue,
-                      DWORD *securitySize, void *lastWrite);
+                      DWORD *longestClass, DWORD *values, DWORD *longestName, DWORD *longestValue, DWORD *securitySize,
+                      void *lastWrite);
 LONG RegDeleteKeyW(HKEY parent, const wchar_t *name);
 LONG RegCloseKey(HKEY key);
 
