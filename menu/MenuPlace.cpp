@@ -19,8 +19,12 @@ static void GetTempFolder(wchar_t *folder)
     if (length == 0 || length > MAX_PATH)
         given[0] = L'\0';
     length = given[0] ? GetLongPathNameW(given, folder, MAX_PATH + 1) : 0;
-    if (length == 0 || length > MAX_PATH) // then as %TEMP% gives it
-        lstrcpyW(folder, given);
+    if (length == 0 || length > MAX_PATH) { // then as %TEMP% gives it
+        size_t i = 0;
+        for (; given[i]; i++)
+            folder[i] = given[i];
+        folder[i] = L'\0';
+    }
 }
 
 void FindMenuPlace(MenuPlace *place)
@@ -45,7 +49,9 @@ void FindMenuPlace(MenuPlace *place)
     size_t root = GetRootLength(place->copier);
     if (root) {
         wchar_t drive[MAX_PATH];
-        lstrcpynW(drive, place->copier, static_cast<int>(root) + 1);
+        for (size_t i = 0; i < root; i++)
+            drive[i] = place->copier[i];
+        drive[root] = L'\0';
         place->farDrive = IsFarDrive(GetDriveTypeW(drive));
     }
 }

@@ -574,19 +574,6 @@ UINT GetDriveTypeW(const wchar_t *root)
     return g_win32.driveType;
 }
 
-wchar_t *lstrcpyW(wchar_t *to, const wchar_t *from)
-{
-    return wcscpy(to, from);
-}
-
-wchar_t *lstrcpynW(wchar_t *to, const wchar_t *from, int units)
-{
-    size_t length = std::min(wcslen(from), static_cast<size_t>(units - 1));
-    wmemcpy(to, from, length);
-    to[length] = L'\0';
-    return to;
-}
-
 int MessageBoxW(HWND owner, const wchar_t *text, const wchar_t *caption, UINT type)
 {
     Log("MessageBoxW " + std::string(owner ? "owned " : "") + Narrow(caption) + " " + std::to_string(type));

@@ -119,8 +119,6 @@ DWORD GetTempPathW(DWORD size, wchar_t *path);
 DWORD GetLongPathNameW(const wchar_t *name, wchar_t *path, DWORD size);
 DWORD GetFileAttributesW(const wchar_t *name);
 UINT GetDriveTypeW(const wchar_t *root);
-wchar_t *lstrcpyW(wchar_t *to, const wchar_t *from);
-wchar_t *lstrcpynW(wchar_t *to, const wchar_t *from, int units);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token);
