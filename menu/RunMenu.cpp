@@ -20,7 +20,7 @@ int RunMenu(const wchar_t *tail)
     }
     // Removing needs no KELBRANO.EXE, nor any place.
     if (what == kMenuRemove)
-        return RemoveMenu() ? 1 : 0;
+        return RemoveMenu() == nullptr ? 0 : 1;
 
     MenuPlace place;
     FindMenuPlace(&place);
@@ -31,5 +31,5 @@ int RunMenu(const wchar_t *tail)
     // drive is away.
     if (place.refusal || place.farDrive)
         return 1;
-    return AddMenu(place.command) ? 1 : 0;
+    return AddMenu(place.command) == nullptr ? 0 : 1;
 }
