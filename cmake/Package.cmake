@@ -1,11 +1,13 @@
 # The release zip, made by `cmake --build --preset win32 --target package`:
-# KELBRANO-<version>-win32.zip with KELBRANO.EXE, README.md and LICENSE at its
+# KELBRANO-<version>-win32.zip with KELBRANO.EXE, KELBRANO-MENU.EXE (which puts
+# KELBRANO.EXE in the right-click menu), README.md and LICENSE at its
 # top level and, in docs/, the pages the README links to with their pictures,
 # so that its links work in the unpacked zip as in the repository (-win64.zip
 # from the win64 preset, which holds the x86-64 build). Two builds of the same
 # sources give the same bytes, wherever, whenever and by whomever they are
 # made. Its text files have CR LF line ends; beside it, its SHA-256.
 install(TARGETS KELBRANO RUNTIME DESTINATION . COMPONENT 1-program)
+install(TARGETS KELBRANO-MENU RUNTIME DESTINATION . COMPONENT 1-program-menu)
 install(FILES README.md DESTINATION . COMPONENT 2-readme)
 install(CODE "set(ZIP_TEXT README.md)\ninclude(${CMAKE_CURRENT_LIST_DIR}/ZipText.cmake)" COMPONENT 2-readme)
 install(FILES LICENSE DESTINATION . COMPONENT 3-licence)

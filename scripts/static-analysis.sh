@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Checks the program's code (copier/, messages/; not the tests) with tools
+# Checks the programs' code (copier/, menu/, messages/, platform/; not the tests) with tools
 # that don't need Windows, the layout of every C++ file, and runs the unit
 # tests once under valgrind:
 #   clang-format      every C++ file of the program, its tests and benchmarks
@@ -43,7 +43,7 @@ step() {
 # Every C++ file: the program, its resource header, the tests, the benchmarks.
 # The few hand-laid tables and line breaks are fenced with clang-format off/on.
 cpp_files() {
-    find copier messages tests -name '*.cpp' -o -name '*.h'
+    find copier menu messages platform tests -name '*.cpp' -o -name '*.h'
     ls resources/*.h bench/*.cpp
 }
 layout() {
@@ -55,8 +55,10 @@ layout() {
 }
 step "clang-format" layout
 
-# The program's own sources as a compile database lists them.
-sources() { sed -n 's/^ *"file": "\(.*\/\(copier\|messages\)\/[^"]*\.cpp\)",*$/\1/p' "$1/compile_commands.json"; }
+# The programs' own sources as a compile database lists them.
+sources() {
+    sed -n 's/^ *"file": "\(.*\/\(copier\|menu\|messages\|platform\)\/[^"]*\.cpp\)",*$/\1/p' "$1/compile_commands.json"
+}
 
 # cppcheck 2.11 and later follow only so many branches unless told to follow
 # all, as 2.10 (Debian 12's) does.
@@ -66,7 +68,7 @@ cppcheck_as() {
     cppcheck $exhaustive --quiet --error-exitcode=1 --inline-suppr --std=c++17 --language=c++ --platform="$1" \
         --library=windows --enable=warning,style,performance,portability,unusedFunction --inconclusive \
         --suppress=missingIncludeSystem -I tests/win32 -D_FILE_OFFSET_BITS=64 \
-        --template='{file}:{line}: {severity} [{id}] {message}' copier/*.cpp messages/*.cpp
+        --template='{file}:{line}: {severity} [{id}] {message}' copier/*.cpp menu/*.cpp messages/*.cpp platform/*.cpp
 }
 step "cppcheck as 64-bit Linux" cppcheck_as unix64
 step "cppcheck as 32-bit Windows" cppcheck_as win32A

@@ -32,7 +32,7 @@ def pytest_runtest_makereport():
 
 @pytest.fixture(scope='session')
 def e2e(record_testsuite_property):
-    """The Wine session, and what the tests need: exe, helper and a fresh work directory."""
+    """The Wine session, and what the tests need: exe, menu, helper and a fresh work directory."""
     record_testsuite_property('E2E_SEED', SEED)
     shell = subprocess.Popen(['bash', '-c', SESSION, 'wine-session', ROOT + '/scripts/wine-session.sh'],
                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, start_new_session=True)
@@ -44,11 +44,12 @@ def e2e(record_testsuite_property):
         preset = 'win' + os.environ['KELBRANO_WINE_BITS']
         # The build Wine runs here, or the one CTest names.
         build = os.path.abspath(os.environ.get('KELBRANO_BUILD') or ROOT + '/build/' + preset)
-        e2e = types.SimpleNamespace(exe=build + '/KELBRANO.EXE', helper=build + '/tests/e2e/e2e-helper.exe',
+        e2e = types.SimpleNamespace(exe=build + '/KELBRANO.EXE', menu=build + '/KELBRANO-MENU.EXE',
+                                    helper=build + '/tests/e2e/e2e-helper.exe',
                                     plant=build + '/tests/e2e/plant.dll', work=build + '/tests/e2e/work')
-        if not all(os.path.isfile(f) for f in (e2e.exe, e2e.helper, e2e.plant)):
-            pytest.exit('No %s, %s or %s: cmake --preset %s && cmake --build --preset %s'
-                        % (e2e.exe, e2e.helper, e2e.plant, preset, preset), 3)
+        if not all(os.path.isfile(f) for f in (e2e.exe, e2e.menu, e2e.helper, e2e.plant)):
+            pytest.exit('No %s, %s, %s or %s: cmake --preset %s && cmake --build --preset %s'
+                        % (e2e.exe, e2e.menu, e2e.helper, e2e.plant, preset, preset), 3)
         shutil.rmtree(e2e.work, ignore_errors=True)
         os.makedirs(e2e.work)
         yield e2e

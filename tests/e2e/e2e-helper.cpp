@@ -1,4 +1,4 @@
-/* Drives KELBRANO.EXE for the end-to-end tests under Wine. It reads commands
+/* Drives KELBRANO.EXE and KELBRANO-MENU.EXE for the end-to-end tests under Wine. It reads commands
    from standard input, one a line, fields separated by tabs, with %XX escapes
    inside fields (so a command line may hold tabs, quotes and any byte):
 
@@ -26,12 +26,17 @@
      run EXE DIR CMD ACTIONS   start EXE in DIR with exactly CMD as its command
                                line; for each dialog it shows, describe it and do
                                the next comma-separated action (default ok), made
-                               of '+'-joined steps: ok, home, esc, enter, tab,
-                               close, waitMS; then print its exit code in hex
+                               of '+'-joined steps: ok, home, yes, no, esc, enter,
+                               tab, close, waitMS; then print its exit code in hex
+     verb VERB CLASS FILE      run VERB of the registry's CLASS on FILE as Explorer
+                               runs a menu entry (ShellExecuteExW, SEE_MASK_CLASSNAME),
+                               wait for the program it starts and print "verb CODE",
+                               its exit code in hex
 
    EXE, DIR and CMD are UTF-8 and reach the program as UTF-16, exactly.
    Texts are printed as hex, so the driver compares them byte for byte. */
 #include <windows.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -350,6 +355,8 @@ static void Act(HWND dialog, const std::string &action)
         start = end + 1;
         if (step == "ok" || step == "home")
             PostMessageA(GetDlgItem(dialog, step == "ok" ? 1 : 110), BM_CLICK, 0, 0);
+        else if (step == "yes" || step == "no") // a message box's buttons
+            PostMessageA(GetDlgItem(dialog, step == "yes" ? IDYES : IDNO), BM_CLICK, 0, 0);
         else if (step == "esc" || step == "enter" || step == "tab")
             Key(dialog, step == "esc" ? VK_ESCAPE : step == "enter" ? VK_RETURN : VK_TAB);
         else if (step == "close")
@@ -429,6 +436,37 @@ static void Run(const std::string &exe, const std::string &dir, const std::strin
     CloseHandle(process.hProcess);
 }
 
+static void Verb(const std::string &verb, const std::string &className, const std::string &file)
+{
+    std::wstring wideVerb = Wide(verb), wideClass = Wide(className), wideFile = Wide(file);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = wideVerb.c_str();
+    info.lpClass = wideClass.c_str();
+    info.lpFile = wideFile.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info) || !info.hProcess) {
+        Say("error cannot-shell-execute %lu\n", GetLastError());
+        return;
+    }
+    // Our window may own the clipboard: its messages are answered meanwhile.
+    DWORD start = GetTickCount(), code = 0xDEAD;
+    while (MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        if (GetTickCount() - start > 20000) {
+            Say("error timeout\n");
+            TerminateProcess(info.hProcess, code);
+            break;
+        }
+    }
+    GetExitCodeProcess(info.hProcess, &code);
+    CloseHandle(info.hProcess);
+    Say("verb 0x%08lx\n", static_cast<unsigned long>(code));
+}
+
 static std::vector<std::string> Fields(const std::string &line)
 {
     std::vector<std::string> fields(1);
@@ -478,6 +516,8 @@ int main()
             StartOnly(f[1], f[2], f[3]);
         else if (f[0] == "run" && f.size() == 5)
             Run(f[1], f[2], f[3], f[4]);
+        else if (f[0] == "verb" && f.size() == 4)
+            Verb(f[1], f[2], f[3]);
         else if (!f[0].empty())
             Say("error bad-command %s\n", f[0].c_str());
     }

@@ -3,11 +3,13 @@
 # preset, from two copies of the same sources at different paths into
 # different build directories, must be byte-identical, and the SHA-256 file
 # beside the zip must name it with its hash; the same for the win64 preset
-# where the x86-64 mingw-w64 is installed (said when it is not). The 32-bit
-# executable must stay small: at most 12 KiB (12,288 bytes), PE32 for i386,
+# where the x86-64 mingw-w64 is installed (said when it is not); the same for
+# KELBRANO-MENU.EXE, which the zip must hold too. Each 32-bit executable must
+# stay small (at most 12 KiB, 12,288 bytes, each), PE32 for i386,
 # large-address-aware, with the loader's protections, GUI subsystem,
-# importing exactly KERNEL32, USER32, SHELL32, msvcrt, and holding no
-# instruction the Pentium lacks.
+# importing exactly its own DLLs (KELBRANO.EXE: KERNEL32, USER32, SHELL32,
+# msvcrt; KELBRANO-MENU.EXE: ADVAPI32 besides), and holding no instruction
+# the Pentium lacks.
 # Prints a PASS or FAIL line per check; exits 1 when any check fails.
 set -uo pipefail
 
@@ -41,17 +43,22 @@ reproduces() {
         exit 1
     fi
 
-    if cmp -s "$a/KELBRANO.EXE" "$b/KELBRANO.EXE"; then
-        pass "the two $preset builds are byte-identical ($(sha256sum <"$a/KELBRANO.EXE" | cut -c1-16))"
-    else
-        first=$(cmp "$a/KELBRANO.EXE" "$b/KELBRANO.EXE" | awk '{print $5}' | tr -d ,)
-        where="in the headers (the time stamp is there) or between sections"
-        while read -r _ name size _ _ offset _; do
-            if (((first - 1) >= 0x$offset && (first - 1) < 0x$offset + 0x$size)); then where="in section $name"; fi
-        done < <("$objdump" -h "$a/KELBRANO.EXE" | grep -E '^ *[0-9]+ ')
-        fail "the two $preset builds differ in $(cmp -l "$a/KELBRANO.EXE" "$b/KELBRANO.EXE" | wc -l) bytes," \
-            "first at byte $first, $where"
-    fi
+    local exe
+    for exe in KELBRANO.EXE KELBRANO-MENU.EXE; do
+        if cmp -s "$a/$exe" "$b/$exe"; then
+            pass "the two $preset builds of $exe are byte-identical ($(sha256sum <"$a/$exe" | cut -c1-16))"
+        else
+            first=$(cmp "$a/$exe" "$b/$exe" | awk '{print $5}' | tr -d ,)
+            where="in the headers (the time stamp is there) or between sections"
+            while read -r _ name size _ _ offset _; do
+                if (((first - 1) >= 0x$offset && (first - 1) < 0x$offset + 0x$size)); then
+                    where="in section $name"
+                fi
+            done < <("$objdump" -h "$a/$exe" | grep -E '^ *[0-9]+ ')
+            fail "the two $preset builds of $exe differ in $(cmp -l "$a/$exe" "$b/$exe" | wc -l) bytes," \
+                "first at byte $first, $where"
+        fi
+    done
 
     if [ ! -f "$a/$zip_name" ] || [ ! -f "$b/$zip_name" ]; then
         fail "no release zip $zip_name in the build directories"
@@ -74,58 +81,74 @@ else
     echo "NOT CHECKED: the win64 zip (no x86_64-w64-mingw32-g++ here; scripts/install-deps.sh installs it only" \
         "where the kernel runs no 32-bit code)"
 fi
-exe_a=$TMP/win32-a/KELBRANO.EXE
-
-size=$(stat -c %s "$exe_a")
-# The one size limit of the program; the sizes each Debian gives are in
-# docs/developing.md.
-if [ "$size" -le 12288 ]; then pass "size $size bytes <= 12 KiB"; else fail "size $size bytes > 12 KiB"; fi
-
-# Windows 2000 and XP run on the Pentium, Pentium MMX, K6 and VIA C3 too,
-# which fault on the Pentium Pro's instructions. The program's own code is
-# built without them; what the runtime's libraries link in is as Debian built
-# it, so on Debian 12, whose toolchain makes the release, such an instruction
-# fails the check, and elsewhere it is reported.
-p6=$(i686-w64-mingw32-objdump -d "$exe_a" | grep -cE $'\t(cmov|fcmov|fcomip?|fucomip?)([a-z]*)? ')
-release_toolchain=$(. /etc/os-release 2>/dev/null && [ "${VERSION_CODENAME:-}" = bookworm ] && echo yes)
-if [ "$p6" -eq 0 ]; then
-    pass "no instruction the Pentium lacks (cmov, fcmov, fcomi, fucomi)"
-elif [ -n "$release_toolchain" ]; then
-    fail "$p6 instructions the Pentium lacks (cmov, fcmov, fcomi, fucomi)"
+# The zip's entries, by name, to see KELBRANO-MENU.EXE at its top level.
+if python3 -c 'import sys, zipfile; sys.exit("KELBRANO-MENU.EXE" not in zipfile.ZipFile(sys.argv[1]).namelist())' \
+    "$TMP/win32-a/KELBRANO-$version-win32.zip" 2>/dev/null; then
+    pass "the win32 zip holds KELBRANO-MENU.EXE"
 else
-    echo "NOTE: $p6 instructions the Pentium lacks (cmov, fcmov, fcomi, fucomi), from this Debian's runtime" \
-        "libraries; Debian 12's toolchain, which makes the release, must give none"
+    fail "the win32 zip holds no KELBRANO-MENU.EXE at its top level"
 fi
 
-headers=$(i686-w64-mingw32-objdump -p "$exe_a")
-if grep -q 'file format pei-i386' <<<"$headers" && grep -qE '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$headers"; then
-    pass "PE32 for i386"
-else
-    fail "not PE32 for i386: $(grep -m1 'file format' <<<"$headers"), $(grep -m1 '^Magic' <<<"$headers")"
-fi
-# A file's text and its Unicode copy can need more than 2 GiB of addresses.
-if grep -q 'large address aware' <<<"$headers"; then
-    pass "large-address-aware"
-else
-    fail "not large-address-aware: $(grep -m1 '^Characteristics' <<<"$headers")"
-fi
-# The loader's protections: address-space randomisation, no-execute data, no
-# exception handlers in the image (so none an overwritten record points to is
-# taken), and no Remote Desktop compatibility shims.
-flags=$(awk '/^DllCharacteristics/ {print $2}' <<<"$headers")
-if (((0x$flags & 0x8540) == 0x8540)); then
-    pass "DllCharacteristics $flags: DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE"
-else
-    fail "DllCharacteristics ${flags:-none} lacks some of DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE (0x8540)"
-fi
-subsystem=$(awk '/^Subsystem/ {$1 = ""; print substr($0, 2)}' <<<"$headers")
-if [ "$subsystem" = "00000002 (Windows GUI)" ]; then pass "subsystem $subsystem"; else fail "subsystem $subsystem, not Windows GUI"; fi
+# check_exe NAME IMPORTS: the checks of one 32-bit executable, which must
+# import exactly IMPORTS (upper case, sorted, one space between).
+check_exe() {
+    local exe_a=$TMP/win32-a/$1 want_imports=$2 size p6 release_toolchain headers flags subsystem imports
 
-imports=$(awk '/DLL Name:/ {print toupper($3)}' <<<"$headers" | sort | paste -sd' ')
-if [ "$imports" = "KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL" ]; then
-    pass "imports $imports"
-else
-    fail "imports '$imports', not exactly KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL"
-fi
+    size=$(stat -c %s "$exe_a")
+    # The one size limit of each program; the sizes each Debian gives are in
+    # docs/developing.md.
+    if [ "$size" -le 12288 ]; then pass "$1: size $size bytes <= 12 KiB"; else fail "$1: size $size bytes > 12 KiB"; fi
+
+    # Windows 2000 and XP run on the Pentium, Pentium MMX, K6 and VIA C3 too,
+    # which fault on the Pentium Pro's instructions. The program's own code is
+    # built without them; what the runtime's libraries link in is as Debian built
+    # it, so on Debian 12, whose toolchain makes the release, such an instruction
+    # fails the check, and elsewhere it is reported.
+    p6=$(i686-w64-mingw32-objdump -d "$exe_a" | grep -cE $'\t(cmov|fcmov|fcomip?|fucomip?)([a-z]*)? ')
+    release_toolchain=$(. /etc/os-release 2>/dev/null && [ "${VERSION_CODENAME:-}" = bookworm ] && echo yes)
+    if [ "$p6" -eq 0 ]; then
+        pass "$1: no instruction the Pentium lacks (cmov, fcmov, fcomi, fucomi)"
+    elif [ -n "$release_toolchain" ]; then
+        fail "$1: $p6 instructions the Pentium lacks (cmov, fcmov, fcomi, fucomi)"
+    else
+        echo "NOTE: $1: $p6 instructions the Pentium lacks (cmov, fcmov, fcomi, fucomi), from this Debian's runtime" \
+            "libraries; Debian 12's toolchain, which makes the release, must give none"
+    fi
+
+    headers=$(i686-w64-mingw32-objdump -p "$exe_a")
+    if grep -q 'file format pei-i386' <<<"$headers" && grep -qE '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' <<<"$headers"; then
+        pass "$1: PE32 for i386"
+    else
+        fail "$1: not PE32 for i386: $(grep -m1 'file format' <<<"$headers"), $(grep -m1 '^Magic' <<<"$headers")"
+    fi
+    # A file's text and its Unicode copy can need more than 2 GiB of addresses.
+    if grep -q 'large address aware' <<<"$headers"; then
+        pass "$1: large-address-aware"
+    else
+        fail "$1: not large-address-aware: $(grep -m1 '^Characteristics' <<<"$headers")"
+    fi
+    # The loader's protections: address-space randomisation, no-execute data, no
+    # exception handlers in the image (so none an overwritten record points to is
+    # taken), and no Remote Desktop compatibility shims.
+    flags=$(awk '/^DllCharacteristics/ {print $2}' <<<"$headers")
+    if (((0x$flags & 0x8540) == 0x8540)); then
+        pass "$1: DllCharacteristics $flags: DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE"
+    else
+        fail "$1: DllCharacteristics ${flags:-none} lacks some of DYNAMIC_BASE, NX_COMPAT, NO_SEH, TERMINAL_SERVER_AWARE (0x8540)"
+    fi
+    subsystem=$(awk '/^Subsystem/ {$1 = ""; print substr($0, 2)}' <<<"$headers")
+    if [ "$subsystem" = "00000002 (Windows GUI)" ]; then pass "$1: subsystem $subsystem"; else fail "$1: subsystem $subsystem, not Windows GUI"; fi
+
+    imports=$(awk '/DLL Name:/ {print toupper($3)}' <<<"$headers" | sort | paste -sd' ')
+    if [ "$imports" = "$want_imports" ]; then
+        pass "$1: imports $imports"
+    else
+        fail "$1: imports '$imports', not exactly $want_imports"
+    fi
+}
+check_exe KELBRANO.EXE "KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL"
+# KELBRANO-MENU.EXE is 11,776 bytes on Debian 12: the same 12 KiB ceiling
+# is the next 4 KiB above it.
+check_exe KELBRANO-MENU.EXE "ADVAPI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL"
 
 exit "$failed"

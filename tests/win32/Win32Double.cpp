@@ -4,6 +4,7 @@
 #include "Win32Double.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 #include <errno.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -60,6 +61,8 @@ HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7000);
 HMODULE const kAdvapi = reinterpret_cast<HMODULE>(0x7200);
 HANDLE const kProcess = reinterpret_cast<HANDLE>(-1);
 HANDLE const kToken = reinterpret_cast<HANDLE>(0x7300);
+std::map<HKEY, std::wstring> openKeys; // each open key's full path
+UINT_PTR lastKey = 0x9000;
 PVOID const kRedirectionState = reinterpret_cast<PVOID>(0x7100);
 
 BOOL SetDefaultDllDirectories(DWORD flags)
@@ -67,17 +70,6 @@ BOOL SetDefaultDllDirectories(DWORD flags)
     char hex[16];
     snprintf(hex, sizeof hex, "%#x", flags);
     Log(std::string("SetDefaultDllDirectories ") + hex);
-    return TRUE;
-}
-
-BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token)
-{
-    char hex[16];
-    snprintf(hex, sizeof hex, "%#x", access);
-    Log(std::string("OpenProcessToken ") + (process == kProcess ? "self " : "other ") + hex);
-    if (g_win32.openTokenFails)
-        return FALSE;
-    *token = kToken;
     return TRUE;
 }
 
@@ -108,6 +100,27 @@ BOOL Wow64RevertWow64FsRedirection(PVOID state)
 }
 }
 
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token)
+{
+    char hex[16];
+    snprintf(hex, sizeof hex, "%#x", access);
+    Log(std::string("OpenProcessToken ") + (process == kProcess ? "self " : "other ") + hex);
+    if (g_win32.openTokenFails)
+        return FALSE;
+    *token = kToken;
+    return TRUE;
+}
+
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void *value, DWORD size, DWORD *written)
+{
+    Log("GetTokenInformation " + std::to_string(what));
+    if (token != kToken || what != TokenElevation || size != sizeof(TOKEN_ELEVATION))
+        g_win32.faults++;
+    static_cast<TOKEN_ELEVATION *>(value)->TokenIsElevated = g_win32.elevated;
+    *written = size;
+    return TRUE;
+}
+
 size_t Win32Double::Count(const std::string &call) const
 {
     size_t n = 0;
@@ -119,6 +132,7 @@ size_t Win32Double::Count(const std::string &call) const
 void ResetWin32Double()
 {
     ReleaseClipboardBlocks();
+    openKeys.clear();
     g_win32 = Win32Double();
 }
 
@@ -509,4 +523,199 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
     Log(std::string("ShellExecuteA ") + (owner ? "owned " : "") + (verb ? verb : "-") + " " + file + " " +
         (parameters ? parameters : "-") + " " + (directory ? directory : "-") + " " + std::to_string(show));
     return reinterpret_cast<HINSTANCE>(g_win32.shellResult);
+}
+
+// In the tests' UTF-8 locale.
+static std::string Narrow(const std::wstring &wide)
+{
+    std::string narrow(wide.size() * 4 + 1, '\0');
+    size_t length = wcstombs(&narrow[0], wide.c_str(), narrow.size());
+    narrow.resize(length == static_cast<size_t>(-1) ? 0 : length);
+    return narrow;
+}
+
+DWORD GetModuleFileNameW(HMODULE module, wchar_t *path, DWORD size)
+{
+    if (module)
+        g_win32.faults++;
+    // As Windows XP and later: cut short, NUL-ended, and the room returned.
+    size_t length = std::min<size_t>(g_win32.modulePath.size(), size - 1);
+    wcsncpy(path, g_win32.modulePath.c_str(), length);
+    path[length] = L'\0';
+    return length < g_win32.modulePath.size() ? size : static_cast<DWORD>(length);
+}
+
+DWORD GetTempPathW(DWORD size, wchar_t *path)
+{
+    if (g_win32.tempPath.size() >= size)
+        return static_cast<DWORD>(g_win32.tempPath.size() + 1);
+    wcscpy(path, g_win32.tempPath.c_str());
+    return static_cast<DWORD>(g_win32.tempPath.size());
+}
+
+DWORD GetLongPathNameW(const wchar_t *name, wchar_t *path, DWORD size)
+{
+    size_t length = wcslen(name);
+    if (length >= size)
+        return static_cast<DWORD>(length + 1);
+    wmemmove(path, name, length + 1);
+    return static_cast<DWORD>(length);
+}
+
+DWORD GetFileAttributesW(const wchar_t *name)
+{
+    Log("GetFileAttributesW " + Narrow(name));
+    return g_win32.copierBeside ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
+}
+
+UINT GetDriveTypeW(const wchar_t *root)
+{
+    Log("GetDriveTypeW " + Narrow(root));
+    return g_win32.driveType;
+}
+
+int MessageBoxW(HWND owner, const wchar_t *text, const wchar_t *caption, UINT type)
+{
+    Log("MessageBoxW " + std::string(owner ? "owned " : "") + Narrow(caption) + " " + std::to_string(type));
+    g_win32.boxes.push_back(text);
+    int answer = IDOK;
+    if (!g_win32.boxAnswers.empty()) {
+        answer = g_win32.boxAnswers.front();
+        g_win32.boxAnswers.pop_front();
+    }
+    return answer;
+}
+
+int wsprintfW(wchar_t *buffer, const wchar_t *format, ...)
+{
+    // Like the real one, it writes at most 1024 units.
+    va_list args;
+    va_start(args, format);
+    int n = vswprintf(buffer, 1024, format, args);
+    va_end(args);
+    if (n < 0)
+        g_win32.faults++; // more than would fit
+    return n;
+}
+
+void SHChangeNotify(LONG event, UINT flags, const void *item1, const void *item2)
+{
+    Log("SHChangeNotify " + std::to_string(event) + " " + std::to_string(flags));
+    if (item1 || item2)
+        g_win32.faults++;
+}
+
+// The registry: one tree of keys, HKEY_CURRENT_USER's alone.
+static std::wstring KeyPath(HKEY parent, const wchar_t *name)
+{
+    std::wstring path;
+    if (parent == HKEY_CURRENT_USER)
+        path = L"HKCU";
+    else if (openKeys.count(parent))
+        path = openKeys[parent];
+    else
+        g_win32.faults++;
+    return name && *name ? path + L"\\" + name : path;
+}
+
+static HKEY OpenKey(const std::wstring &path)
+{
+    HKEY key = reinterpret_cast<HKEY>(++lastKey);
+    openKeys[key] = path;
+    g_win32.openKeys++;
+    return key;
+}
+
+LONG RegCreateKeyExW(HKEY parent, const wchar_t *name, DWORD, wchar_t *, DWORD, REGSAM, void *, HKEY *key, DWORD *)
+{
+    std::wstring path = KeyPath(parent, name);
+    Log("RegCreateKeyExW " + Narrow(path));
+    // The keys above it too, as Windows makes them; HKCU and HKCU\Software
+    // are taken as there, and left out of the tree.
+    for (size_t at = path.find(L'\\', 14); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+        g_win32.registry[path.substr(0, at)];
+    g_win32.registry[path];
+    *key = OpenKey(path);
+    return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyExW(HKEY parent, const wchar_t *name, DWORD, REGSAM, HKEY *key)
+{
+    std::wstring path = KeyPath(parent, name);
+    Log("RegOpenKeyExW " + Narrow(path));
+    if (!g_win32.registry.count(path))
+        return ERROR_FILE_NOT_FOUND;
+    *key = OpenKey(path);
+    return ERROR_SUCCESS;
+}
+
+LONG RegSetValueExW(HKEY key, const wchar_t *name, DWORD, DWORD type, const BYTE *data, DWORD size)
+{
+    std::wstring path = KeyPath(key, nullptr);
+    Log("RegSetValueExW " + Narrow(path) + " " + Narrow(name ? name : L"(default)"));
+    if (type != REG_SZ || size % sizeof(wchar_t))
+        g_win32.faults++;
+    if (g_win32.Count("RegSetValueExW") == g_win32.failedRegistryWrite)
+        return ERROR_ACCESS_DENIED;
+    g_win32.registry[path][name ? name : L""].assign(reinterpret_cast<const wchar_t *>(data), size / sizeof(wchar_t));
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExW(HKEY key, const wchar_t *name, DWORD *, DWORD *type, BYTE *data, DWORD *size)
+{
+    const auto &values = g_win32.registry[KeyPath(key, nullptr)];
+    auto value = values.find(name ? name : L"");
+    if (value == values.end())
+        return ERROR_FILE_NOT_FOUND;
+    DWORD bytes = static_cast<DWORD>(value->second.size() * sizeof(wchar_t));
+    *type = REG_SZ;
+    if (bytes > *size) {
+        *size = bytes;
+        return 234L; // ERROR_MORE_DATA
+    }
+    memcpy(data, value->second.data(), bytes);
+    *size = bytes;
+    return ERROR_SUCCESS;
+}
+
+// The keys directly under path.
+static DWORD Subkeys(const std::wstring &path)
+{
+    DWORD n = 0;
+    for (const auto &key : g_win32.registry)
+        n += key.first.size() > path.size() + 1 && key.first.compare(0, path.size() + 1, path + L"\\") == 0 &&
+             key.first.find(L'\\', path.size() + 1) == std::wstring::npos;
+    return n;
+}
+
+LONG RegQueryInfoKeyW(HKEY key, wchar_t *, DWORD *, DWORD *, DWORD *subkeys, DWORD *, DWORD *, DWORD *values, DWORD *,
+                      DWORD *, DWORD *, void *)
+{
+    std::wstring path = KeyPath(key, nullptr);
+    if (subkeys)
+        *subkeys = Subkeys(path);
+    if (values)
+        *values = static_cast<DWORD>(g_win32.registry[path].size());
+    return ERROR_SUCCESS;
+}
+
+LONG RegDeleteKeyW(HKEY parent, const wchar_t *name)
+{
+    std::wstring path = KeyPath(parent, name);
+    Log("RegDeleteKeyW " + Narrow(path));
+    if (!g_win32.registry.count(path))
+        return ERROR_FILE_NOT_FOUND;
+    if (Subkeys(path)) // Windows NT deletes only a key without subkeys
+        return ERROR_ACCESS_DENIED;
+    g_win32.registry.erase(path);
+    return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key)
+{
+    if (!openKeys.erase(key))
+        g_win32.faults++;
+    else
+        g_win32.openKeys--;
+    return ERROR_SUCCESS;
 }

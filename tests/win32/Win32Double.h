@@ -38,6 +38,19 @@ struct Win32Double {
     bool openTokenFails = false;
     bool setTokenFails = false; // as under Wine, and on Windows before Vista
     std::wstring commandLine;   // GetCommandLineW
+    // The menu program's.
+    std::wstring modulePath = L"C:\\Tools\\KELBRANO\\KELBRANO-MENU.EXE"; // GetModuleFileNameW
+    std::wstring tempPath = L"C:\\Users\\Ann\\AppData\\Local\\Temp\\";   // GetTempPathW
+    bool copierBeside = true;                                            // GetFileAttributesW finds a file
+    UINT driveType = DRIVE_FIXED;                                        // GetDriveTypeW
+    bool elevated = false;                                               // GetTokenInformation(TokenElevation)
+    size_t failedRegistryWrite = 0; // the RegSetValueExW with this number (from 1) is refused
+    std::deque<int> boxAnswers;     // MessageBoxW, then IDOK when empty
+    // The registry: each key by its full path ("HKCU\\Software\\..."), with
+    // its values by name ("" the default) and their REG_SZ data as written,
+    // NUL included. Like Windows, it starts with the user's Software\Classes
+    // (the keys above it are taken as there, and left out).
+    std::map<std::wstring, std::map<std::wstring, std::wstring>> registry = {{L"HKCU\\Software\\Classes", {}}};
 
     // What the program did.
     // clang-format off
@@ -57,6 +70,8 @@ struct Win32Double {
     std::string clipboardText;              // the whole CF_TEXT block, NUL included
     std::u16string clipboardUnicode;        // the whole CF_UNICODETEXT block, NUL included
     std::string clipboardLocale;            // the whole CF_LOCALE block
+    std::vector<std::wstring> boxes;        // the text of each MessageBoxW
+    int openKeys = 0;                       // registry keys opened and not closed
     // clang-format on
     size_t clipboardSize = 0;
 

@@ -1,5 +1,5 @@
-/* Test double of <windows.h>: the few types, constants and calls the program
-   uses, for the native unit tests. The calls are in Win32Double.cpp. */
+/* Test double of <windows.h>: the few types, constants and calls the two
+   programs use, for the native unit tests. The calls are in Win32Double.cpp. */
 #ifndef KELBRANO_TEST_WINDOWS_H
 #define KELBRANO_TEST_WINDOWS_H
 
@@ -27,13 +27,20 @@ typedef char16_t WCHAR; // 16-bit, as on Windows; wchar_t is 32-bit here
 typedef void *PVOID;
 typedef void *HANDLE;
 typedef void *HGLOBAL;
+typedef unsigned char BYTE;
+typedef DWORD REGSAM;
+typedef struct HKEY__ *HKEY;
 typedef struct HWND__ *HWND;
 typedef struct HINSTANCE__ *HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef INT_PTR(WINAPI *FARPROC)();
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
-enum TOKEN_INFORMATION_CLASS { TokenVirtualizationEnabled = 24 };
+enum TOKEN_INFORMATION_CLASS { TokenElevation = 20, TokenVirtualizationEnabled = 24 };
+
+struct TOKEN_ELEVATION {
+    DWORD TokenIsElevated;
+};
 
 struct RECT {
     LONG left, top, right, bottom;
@@ -51,6 +58,20 @@ struct RECT {
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x800
 #define TOKEN_QUERY 0x0008
 #define TOKEN_ADJUST_DEFAULT 0x0080
+#define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<UINT_PTR>(0x80000001u)))
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define REG_SZ 1
+#define ERROR_SUCCESS 0L
+#define ERROR_ACCESS_DENIED 5L
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define INVALID_FILE_ATTRIBUTES (static_cast<DWORD>(-1))
 #define FILE_TYPE_UNKNOWN 0
 #define FILE_TYPE_DISK 1
 #define FILE_TYPE_CHAR 2
@@ -63,9 +84,15 @@ struct RECT {
 #define SW_SHOW 5
 #define SW_SHOWDEFAULT 10
 #define MB_OK 0x0
+#define MB_YESNO 0x4
 #define MB_ICONERROR 0x10
+#define MB_ICONQUESTION 0x20
+#define MB_ICONWARNING 0x30
+#define MB_ICONINFORMATION 0x40
 #define IDOK 1
 #define IDCANCEL 2
+#define IDYES 6
+#define IDNO 7
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
 #define SE_ERR_NOASSOC 31
@@ -87,7 +114,25 @@ BOOL CloseHandle(HANDLE handle);
 DWORD GetFileType(HANDLE file);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t **filePart);
+DWORD GetModuleFileNameW(HMODULE module, wchar_t *path, DWORD size);
+DWORD GetTempPathW(DWORD size, wchar_t *path);
+DWORD GetLongPathNameW(const wchar_t *name, wchar_t *path, DWORD size);
+DWORD GetFileAttributesW(const wchar_t *name);
+UINT GetDriveTypeW(const wchar_t *root);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
+
+BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token);
+BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void *value, DWORD size, DWORD *written);
+LONG RegCreateKeyExW(HKEY parent, const wchar_t *name, DWORD, wchar_t *keyClass, DWORD options, REGSAM access,
+                     void *security, HKEY *key, DWORD *disposition);
+LONG RegOpenKeyExW(HKEY parent, const wchar_t *name, DWORD options, REGSAM access, HKEY *key);
+LONG RegSetValueExW(HKEY key, const wchar_t *name, DWORD, DWORD type, const BYTE *data, DWORD size);
+LONG RegQueryValueExW(HKEY key, const wchar_t *name, DWORD *, DWORD *type, BYTE *data, DWORD *size);
+LONG RegQueryInfoKeyW(HKEY key, wchar_t *keyClass, DWORD *classSize, DWORD *, DWORD *subkeys, DWORD *longestSubkey,
+                      DWORD *longestClass, DWORD *values, DWORD *longestName, DWORD *longestValue, DWORD *securitySize,
+                      void *lastWrite);
+LONG RegDeleteKeyW(HKEY parent, const wchar_t *name);
+LONG RegCloseKey(HKEY key);
 
 BOOL OpenClipboard(HWND owner);
 BOOL EmptyClipboard();
@@ -106,6 +151,8 @@ int GetSystemMetrics(int index);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int wsprintfA(LPSTR buffer, LPCSTR format, ...);
+int MessageBoxW(HWND owner, const wchar_t *text, const wchar_t *caption, UINT type);
+int wsprintfW(wchar_t *buffer, const wchar_t *format, ...);
 
 // The C runtime's wide open, which Windows has and Linux doesn't.
 FILE *_wfopen(const wchar_t *name, const wchar_t *mode);
