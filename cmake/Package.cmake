@@ -1,8 +1,9 @@
 # The release zip, made by `cmake --build --preset win32 --target package`:
 # KELBRANO-<version>-win32.zip with KELBRANO.EXE, KELBRANO-MENU.EXE (which puts
-# KELBRANO.EXE in the right-click menu), README.md and LICENSE at its
-# top level and, in docs/, the pages the README links to with their pictures,
-# so that its links work in the unpacked zip as in the repository (-win64.zip
+# KELBRANO.EXE in the right-click menu), README.md, LICENSE and COMMIT.txt
+# (the commit it is built from) at its top level and, in docs/, the pages the
+# README links to with their pictures, so that its links work in the unpacked
+# zip as in the repository (-win64.zip
 # from the win64 preset, which holds the x86-64 build). Two builds of the same
 # sources give the same bytes, wherever, whenever and by whomever they are
 # made. Its text files have CR LF line ends; beside it, its SHA-256.
@@ -23,6 +24,13 @@ install(DIRECTORY docs DESTINATION . COMPONENT 4-docs
 install(CODE "file(GLOB ZIP_TEXT RELATIVE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\"
                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/docs/*.md\")
               include(${CMAKE_CURRENT_LIST_DIR}/ZipText.cmake)" COMPONENT 4-docs)
+
+# COMMIT.txt: the commit the zip is built from (cmake/PackageCommit.cmake).
+set(KELBRANO_COMMIT "" CACHE STRING "The commit COMMIT.txt names in the zip; read from git when empty")
+install(CODE "set(KELBRANO_COMMIT \"${KELBRANO_COMMIT}\")
+              set(KELBRANO_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
+              set(KELBRANO_VERSION ${PROJECT_VERSION})
+              include(${CMAKE_CURRENT_LIST_DIR}/PackageCommit.cmake)" COMPONENT 5-commit)
 
 # The dialog's banner names the version as well; the two must agree.
 file(STRINGS ${PROJECT_SOURCE_DIR}/messages/MessagesTexts.cpp banner REGEX "KELBRANO\\.EXE v\\.")

@@ -4,9 +4,17 @@
 # first if needed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-# import (ImageMagick) takes the screenshot; no test needs it, so it is installed only here.
-KELBRANO_EXTRA_PACKAGES=$(command -v import >/dev/null || echo imagemagick) "$root/scripts/install-deps.sh"
+# import (ImageMagick) takes the screenshot, and Wine draws the caption's close
+# box with its Marlett font (fonts-wine; without it the box shows the letter
+# "r"); no test needs them, so they are installed only here.
+KELBRANO_EXTRA_PACKAGES="imagemagick fonts-wine" "$root/scripts/install-deps.sh"
 . "$root/scripts/wine-session.sh" # the 64-bit build where 32-bit programs can't run
+# A prefix of its own, with Marlett in its Fonts folder: Debian 12's Wine 8
+# did not take it from fonts-wine's folder (/usr/share/wine/fonts) itself, and
+# the tests' prefix stays as it is.
+export WINEPREFIX=$WINEPREFIX-dialog
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 preset=win$KELBRANO_WINE_BITS
 build=$root/build/$preset
 helper=$build/tests/e2e/e2e-helper.exe

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds KELBRANO.EXE and the
 # native unit tests, then runs each suite below (unit tests, the executable's
-# resource, the end-to-end suite under Wine, the reproducible build, fuzzing,
-# static analysis). Exits non-zero when any suite fails or none ran.
+# resource, the end-to-end suite under Wine, the reproducible build, the
+# documents, fuzzing, static analysis). Exits non-zero when any suite fails or none ran.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,6 +38,8 @@ suite "executable and its resource" ctest --preset win32 -L exe --no-tests=error
 suite "end-to-end under Wine ($KELBRANO_WINE_BITS-bit build)" \
     ctest --preset "win$KELBRANO_WINE_BITS" -L e2e --no-tests=error --verbose
 suite "reproducible build, size and imports" tests/reproducible/check.sh
+suite "the documents' links and the zip's text files" sh -c 'cmake --build --preset win32 --target package >/dev/null &&
+    /usr/bin/python3 tests/docs/check-docs.py build/win32/KELBRANO-*-win32.zip'
 suite "fuzzing the command line and the UTF-8 check" tests/fuzz/run.sh
 suite "static analysis and valgrind" scripts/static-analysis.sh
 

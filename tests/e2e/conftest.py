@@ -1,6 +1,6 @@
 """The Wine session of the end-to-end tests, the build they test and the seed of their random
-files. python3 -m pytest tests/e2e, once the build Wine runs here is made (docs/developing.md,
-Building by hand)."""
+files. /usr/bin/python3 -m pytest tests/e2e, once the build Wine runs here is made: "The
+end-to-end suite by hand" in docs/developing.md."""
 import os
 import shutil
 import subprocess

@@ -26,8 +26,11 @@ fail() { echo "FAIL: $*"; failed=1; }
 mkdir "$TMP/other-checkout"
 (cd "$ROOT" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$TMP/other-checkout")
 
+# The commit both zips name in COMMIT.txt: the copy has no .git to read it from.
+commit=$(git -C "$ROOT" rev-parse --verify HEAD)
+[ -z "$(git -C "$ROOT" status --porcelain)" ] || commit=$commit-modified
 build() { # source directory, build directory, preset
-    cmake -S "$1" -B "$2" --preset "$3" >"$2.log" 2>&1 &&
+    cmake -S "$1" -B "$2" --preset "$3" -DKELBRANO_COMMIT="$commit" >"$2.log" 2>&1 &&
         cmake --build "$2" --target package >>"$2.log" 2>&1
 }
 version=$(sed -n 's/^project(KELBRANO VERSION \([^ ]*\) .*/\1/p' "$ROOT/CMakeLists.txt")
@@ -66,6 +69,12 @@ reproduces() {
         pass "the two release zips $zip_name are byte-identical (SHA-256 $(sha256sum <"$a/$zip_name" | cut -c1-64))"
     else
         fail "the two release zips $zip_name differ: $(cmp "$a/$zip_name" "$b/$zip_name" | cut -d' ' -f3-)"
+    fi
+    if [ -f "$a/$zip_name" ] && /usr/bin/python3 -c 'import sys, zipfile
+sys.exit(sys.argv[2].encode() not in zipfile.ZipFile(sys.argv[1]).read("COMMIT.txt"))' "$a/$zip_name" "$commit"; then
+        pass "$zip_name names its commit in COMMIT.txt ($commit)"
+    else
+        fail "$zip_name has no COMMIT.txt naming $commit"
     fi
     if [ -f "$a/$zip_name" ] && (cd "$a" && sha256sum --status -c "$zip_name.sha256" 2>/dev/null) &&
         [ "$(awk '{print $2}' "$a/$zip_name.sha256")" = "$zip_name" ]; then
