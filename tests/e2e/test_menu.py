@@ -84,6 +84,10 @@ def menu(e2e):
     data = content(random.Random('%d menu' % SEED), 700)
     with open(os.path.join(folder, NAME), 'wb') as f:
         f.write(data)
+    # Windows always has the user's classes key; a new Wine prefix makes it only when something
+    # is written there.
+    subprocess.run(['wine', 'reg', 'add', 'HKCU\\Software\\Classes', '/f'], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     got = types.SimpleNamespace(data=data, folder=folder, before=classes(e2e))
     got.asked, got.usage, got.help = helper(e2e, [menu_run(folder, '', 'no'), menu_run(folder, '/bogus'),
                                                    menu_run(folder, '/?')])

@@ -327,7 +327,12 @@ DWORD GetFullPathNameW(const wchar_t *name, DWORD size, wchar_t *path, wchar_t *
         std::wstring in = name;
         for (wchar_t &c : in)
             c = c == '/' ? '\\' : c;
-        if (in.compare(0, 2, L"\\\\") != 0 && in.find(L":\\") != 1)
+        // Neither \\server\share\... nor C:\...: relative to the current directory.
+        // Compared a character at a time: under valgrind, glibc's wide compares
+        // read past the end of a short name.
+        bool unc = in.size() >= 2 && in[0] == '\\' && in[1] == '\\';
+        bool drive = in.size() >= 3 && in[1] == ':' && in[2] == '\\';
+        if (!unc && !drive)
             in = g_win32.currentDirectory + L"\\" + in;
         size_t rootEnd = in[0] == '\\' ? in.find('\\', in.find('\\', 2) + 1) : 2; // \\server\share or C:
         full = in.substr(0, rootEnd);
