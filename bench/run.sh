@@ -100,7 +100,7 @@ commit_note="commit $commit"
 if [ -n "$(git status --porcelain --untracked-files=no -- . ':!docs' 2>/dev/null)" ]; then
     commit_note="$commit_note, with changes not committed (git status lists them)"
 fi
-[ -z "$KELBRANO_EXE_GIVEN" ] || commit_note="a build named by KELBRANO_EXE; the checkout at $commit_note"
+[ -z "$KELBRANO_EXE_GIVEN" ] || commit_note="a build named by KELBRANO_EXE, beside $commit_note"
 measured_build=$(build_name "$KELBRANO_EXE")
 shipped_build=$(build_name "$SHIPPED_EXE")
 exe_size=$(stat -c %s "$SHIPPED_EXE")
@@ -198,7 +198,8 @@ PLOT="$BIN/plot.dat"
     echo "# Benchmarks"
     echo
     echo "Written by \`bench/run.sh\` on $(date -u +%Y-%m-%d): $(wine --version), $(nproc) CPUs ($(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo)),"
-    echo "median of $RUNS runs, the programs' order alternating from run to run. Sources: $commit_note."
+    echo "median of $RUNS runs, the programs' order alternating from run to run."
+    echo "Sources: $commit_note."
     echo "Measured: the $measured_build build of"
     if [ "$measured_build" != "$shipped_build" ]; then
         echo "KELBRANO.EXE ($measured_size bytes) under $measured_build Wine, since this machine's kernel runs no 32-bit code; the"
