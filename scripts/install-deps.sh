@@ -49,7 +49,15 @@ install() {
     if printf '%s\n' "$@" | grep -q ':i386'; then
         $sudo dpkg --add-architecture i386
     fi
-    $sudo apt-get update -q
+    # A mirror in the middle of a sync serves an index that does not match its
+    # Release file for a minute or so: tried again before giving up.
+    local try
+    for try in 1 2 3; do
+        $sudo apt-get update -q && break
+        [ "$try" -lt 3 ] || return 1
+        echo "apt-get update failed; trying again in 30 s"
+        sleep 30
+    done
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
 [ ${#missing[@]} -eq 0 ] || install "${missing[@]}"
