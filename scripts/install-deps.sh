@@ -50,13 +50,18 @@ install() {
         $sudo dpkg --add-architecture i386
     fi
     # A mirror in the middle of a sync serves an index that does not match its
-    # Release file for a minute or so: tried again before giving up.
+    # Release file, for minutes or longer: tried again, then the packages are
+    # installed from the indexes that did come (apt-get install fails on its
+    # own when what they name can't be installed).
     local try
     for try in 1 2 3; do
         $sudo apt-get update -q && break
-        [ "$try" -lt 3 ] || return 1
-        echo "apt-get update failed; trying again in 30 s"
-        sleep 30
+        if [ "$try" -lt 3 ]; then
+            echo "apt-get update failed; trying again in 30 s"
+            sleep 30
+        else
+            echo "apt-get update failed three times; installing from the indexes it could read"
+        fi
     done
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"
 }
