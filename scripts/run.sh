@@ -113,8 +113,10 @@ for line in open(work + '/out', encoding='latin-1'):
             continue
         # The file was copied: say what the program took it for. Without Unicode
         # text of its own, Unicode programs get the code page's reading of the bytes.
-        copied = code == 0 and len(sys.argv) > 2 and os.path.isfile(sys.argv[2]) and os.path.getsize(sys.argv[2])
-        if copied and text is not None and raw is not None:
+        copied = code == 0 and len(sys.argv) > 2 and os.path.isfile(sys.argv[2])
+        if copied and os.path.getsize(sys.argv[2]) == 0:
+            print('The file is empty: its text, copied, is empty.')
+        elif copied and text is not None and raw is not None:
             own = text != code_page(raw.partition(b'\0')[0])
             print('The file is %s.' % ('text in the code page' if not own else
                                        'UTF-16 text' if raw[:2] in (b'\xff\xfe', b'\xfe\xff') else 'UTF-8 text'))

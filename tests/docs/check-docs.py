@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Checks the documents: every relative link of README.md and docs/*.md leads to a file that exists, and
 its anchor (#...) to a heading of that file, as GitHub makes anchors; in the checkout and, given the release
-zip, inside it too. In the zip, no line of a text file may be over 120 characters, and COMMIT.txt must name
-a commit. Prints each problem; exits 1 when there is any.
+zip, inside it too. Every Windows path to KELBRANO.EXE or KELBRANO-MENU.EXE in them is in the folder the README
+says to unpack into, and developing.md's clang-format command lays out what scripts/static-analysis.sh checks.
+In the zip, no line of a text file may be over 120 characters, and COMMIT.txt must name a commit. Prints each
+problem; exits 1 when there is any.
     /usr/bin/python3 tests/docs/check-docs.py [build/win32/KELBRANO-1.0.0-win32.zip]"""
 import posixpath
 import re
@@ -71,6 +73,34 @@ def check_links(files, problems, where):
     return count
 
 
+def check_paths(files, problems):
+    """Each path to the programs (letter case aside, as on Windows) is in the folder the README unpacks into,
+    so that the examples run as written."""
+    folder = re.search(r"[Uu]npack the zip into[^`]*`([A-Za-z]:\\[^`]+)`", files["README.md"])
+    if not folder:
+        problems.append("README.md: says no folder to unpack the zip into")
+        return
+    want = folder.group(1).rstrip("\\").lower() + "\\"
+    for name, text in sorted(files.items()):
+        for number, line in enumerate(text.splitlines(), 1):
+            for path in re.findall(r"[A-Za-z]:\\[^\s\"'`*]*?KELBRANO(?:-MENU)?\.EXE", line, re.I):
+                if not path.lower().startswith(want) or "\\" in path[len(want):]:
+                    problems.append(f"{name}:{number}: {path} is not in {folder.group(1)}, where the README unpacks")
+
+
+def check_layout_command(files, problems):
+    """developing.md's clang-format command lays out the folders and files the check of the layout checks."""
+    def laid_out(command):
+        found = re.search(r"find ([\w ]+?) -name", command)
+        return sorted(found.group(1).split()) if found else [], sorted(re.findall(r"\b\w+/\*\.\w+", command))
+    script = (ROOT / "scripts/static-analysis.sh").read_text(encoding="utf-8")
+    checked = laid_out(re.search(r"cpp_files\(\) \{\n(.*?)\n\}", script, re.S).group(1).replace("\n", " "))
+    line = next((l for l in files["docs/developing.md"].splitlines() if "clang-format -i" in l), "")
+    if laid_out(line) != checked:
+        problems.append(f"docs/developing.md: the clang-format command lays out {laid_out(line)}, "
+                        f"scripts/static-analysis.sh checks {checked}")
+
+
 def main():
     problems = []
     checkout = {"README.md": (ROOT / "README.md").read_text(encoding="utf-8"), "LICENSE": ""}
@@ -78,6 +108,8 @@ def main():
         checkout[f"docs/{path.name}"] = path.read_text(encoding="utf-8") if path.suffix == ".md" else ""
     links = check_links(checkout, problems, "")
     print(f"checkout: {links} relative links in README.md and docs/*.md")
+    check_paths(checkout, problems)
+    check_layout_command(checkout, problems)
 
     if len(sys.argv) > 1:
         zip_path = sys.argv[1]
