@@ -12,28 +12,31 @@
 // most 1,024, too few.
 static const size_t kQuestionRoom = 2048;
 
-/* format, each %ls in it filled in with the next of texts, into question,
-   cut short at kQuestionRoom units. */
-static void FillIn(const wchar_t *format, const wchar_t *const *texts, wchar_t *question)
+/* format, each %ls in it filled in with the next of the count texts (with
+   nothing once they are used up), into question, cut short at kQuestionRoom
+   units. */
+static void FillIn(const wchar_t *format, const wchar_t *const *texts, size_t count, wchar_t *question)
 {
     size_t at = 0;
     for (; *format && at < kQuestionRoom - 1; format++) {
-        if (format[0] == L'%' && format[1] == L'l' && format[2] == L's') {
-            for (const wchar_t *text = *texts++; *text && at < kQuestionRoom - 1; text++)
-                question[at++] = *text;
-            format += 2;
-        } else {
+        if (format[0] != L'%' || format[1] != L'l' || format[2] != L's') {
             question[at++] = *format;
+            continue;
         }
+        const wchar_t *text = count ? *texts++ : L"";
+        count -= count ? 1 : 0;
+        for (; *text && at < kQuestionRoom - 1; text++)
+            question[at++] = *text;
+        format += 2;
     }
     question[at] = L'\0';
 }
 
 /* The box's answer: IDYES, IDNO, or 0 when it could not be shown. */
-static int Ask(const wchar_t *format, const wchar_t *const *texts)
+static int Ask(const wchar_t *format, const wchar_t *const *texts, size_t count)
 {
     wchar_t question[kQuestionRoom];
-    FillIn(format, texts, question);
+    FillIn(format, texts, count, question);
     return MessageBoxW(nullptr, question, kMenuTitle, MB_YESNO | MB_ICONQUESTION);
 }
 
@@ -49,7 +52,7 @@ int AskAndChangeMenu(const MenuPlace *place)
 
     if (state == kMenuHere) {
         const wchar_t *const texts[] = {place->command, account};
-        answer = Ask(kAskRemove, texts);
+        answer = Ask(kAskRemove, texts, 2);
         if (answer == IDYES) {
             error = RemoveMenuEntry();
             done = kRemoved;
@@ -58,7 +61,7 @@ int AskAndChangeMenu(const MenuPlace *place)
         error = place->refusal;
     } else {
         const wchar_t *const texts[] = {current, place->command, farDrive, account};
-        answer = state == kMenuAbsent ? Ask(kAskAdd, texts + 1) : Ask(kAskUpdate, texts);
+        answer = state == kMenuAbsent ? Ask(kAskAdd, texts + 1, 3) : Ask(kAskUpdate, texts, 4);
         if (answer == IDYES) {
             error = AddMenuEntry(place->command);
             done = kAdded;

@@ -9,19 +9,19 @@
 
 #include "SignedInAccount.h"
 
-// A token's user: the TOKEN_USER, then the SID it points to.
-union UserOfToken {
-    TOKEN_USER user;
-    BYTE room[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-};
+// A token's user, as GetTokenInformation gives it: a TOKEN_USER, then the SID
+// it points to, of SECURITY_MAX_SID_SIZE bytes at most.
+static const DWORD kUserRoom = sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE;
 
-static bool GetTokenUser(HANDLE process, UserOfToken *user)
+/* The user of the process's token into user (kUserRoom bytes, aligned as a
+   TOKEN_USER). */
+static bool GetTokenUser(HANDLE process, BYTE *user)
 {
     HANDLE token;
     if (!OpenProcessToken(process, TOKEN_QUERY, &token))
         return false;
     DWORD size = 0;
-    BOOL read = GetTokenInformation(token, TokenUser, user, sizeof *user, &size);
+    BOOL read = GetTokenInformation(token, TokenUser, user, kUserRoom, &size);
     CloseHandle(token);
     return read;
 }
@@ -41,10 +41,11 @@ bool RunsAsSignedInAccount()
     HANDLE shell = id ? OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id) : nullptr;
     if (!shell)
         return false;
-    UserOfToken ours;
-    UserOfToken theirs;
-    bool same = GetTokenUser(GetCurrentProcess(), &ours) && GetTokenUser(shell, &theirs) &&
-                EqualSid(ours.user.User.Sid, theirs.user.User.Sid);
+    alignas(TOKEN_USER) BYTE ours[kUserRoom];
+    alignas(TOKEN_USER) BYTE theirs[kUserRoom];
+    bool same =
+        GetTokenUser(GetCurrentProcess(), ours) && GetTokenUser(shell, theirs) &&
+        EqualSid(reinterpret_cast<TOKEN_USER *>(ours)->User.Sid, reinterpret_cast<TOKEN_USER *>(theirs)->User.Sid);
     CloseHandle(shell);
     return same;
 }

@@ -37,5 +37,7 @@ LONG DeleteKeyInView(HKEY parent, const wchar_t *name, REGSAM view)
     if (!view)
         return RegDeleteKeyW(parent, name);
     DeleteKeyEx deleteKeyEx = GetDeleteKeyEx();
-    return deleteKeyEx ? deleteKeyEx(parent, name, view, 0) : ERROR_CALL_NOT_IMPLEMENTED;
+    if (!deleteKeyEx)
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    return deleteKeyEx(parent, name, view, 0);
 }
