@@ -7,9 +7,9 @@
 #include "MenuTexts.h"
 #include "SignedInAccount.h"
 
-// The longest question: kAskUpdate's some 220 units, two commands of at most
-// kCommandRoom each and both warnings' some 440 units. wsprintfW writes at
-// most 1,024, too few.
+// The longest question: kAskUpdate's some 200 units, two commands of fewer
+// than kCommandRoom each and both warnings' some 380, about 1,100 in all;
+// more than the 1,024 units wsprintfW writes.
 static const size_t kQuestionRoom = 2048;
 
 /* format, each %ls in it filled in with the next of the count texts (with

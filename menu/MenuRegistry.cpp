@@ -107,8 +107,10 @@ MenuState GetMenuState(const wchar_t *command, wchar_t *current)
         const wchar_t *said = result == ERROR_MORE_DATA        ? kCommandTooLong
                               : result == ERROR_FILE_NOT_FOUND ? kNoCommand
                                                                : kCommandNotText;
-        for (size_t i = 0; (current[i] = said[i]) != L'\0'; i++) {
-        }
+        size_t i = 0;
+        for (; said[i]; i++)
+            current[i] = said[i];
+        current[i] = L'\0';
         return kMenuElsewhere;
     }
     wchar_t stored[kCommandRoom];
