@@ -10,31 +10,35 @@
 // short by GetModuleFileNameW, and refused as too long.
 static const DWORD kModuleRoom = MAX_PATH + 8;
 
-/* The temporary folder in its long form: %TEMP% may hold 8.3 names, and the
-   program's own path never does. Empty when it can't be told. */
-static void GetTempFolder(wchar_t *folder)
+/* The path in its long form into path (room units): without 8.3 names, which
+   a path may hold when the program was started by one, and %TEMP% often does.
+   Where it can't be had, the path as given. */
+static void GetLongForm(const wchar_t *given, wchar_t *path, DWORD room)
 {
-    wchar_t given[MAX_PATH + 1];
-    DWORD length = GetTempPathW(MAX_PATH + 1, given);
-    if (length == 0 || length > MAX_PATH)
-        given[0] = L'\0';
-    length = given[0] ? GetLongPathNameW(given, folder, MAX_PATH + 1) : 0;
-    if (length == 0 || length > MAX_PATH) { // then as %TEMP% gives it
+    DWORD length = given[0] ? GetLongPathNameW(given, path, room) : 0;
+    if (length == 0 || length >= room) {
         size_t i = 0;
         for (; given[i]; i++)
-            folder[i] = given[i];
-        folder[i] = L'\0';
+            path[i] = given[i];
+        path[i] = L'\0';
     }
 }
 
 void FindMenuPlace(MenuPlace *place)
 {
-    wchar_t module[kModuleRoom];
-    DWORD length = GetModuleFileNameW(nullptr, module, kModuleRoom);
+    // The program's own path, in the long form that the command written, the
+    // test of whether the entry points here and the temporary folder's all use.
+    wchar_t given[kModuleRoom];
+    DWORD length = GetModuleFileNameW(nullptr, given, kModuleRoom);
     if (length == 0 || length >= kModuleRoom)
-        module[0] = L'\0';
+        given[0] = L'\0';
+    wchar_t module[kModuleRoom];
+    GetLongForm(given, module, kModuleRoom);
     wchar_t temp[MAX_PATH + 1];
-    GetTempFolder(temp);
+    length = GetTempPathW(MAX_PATH + 1, given);
+    if (length == 0 || length > MAX_PATH)
+        given[0] = L'\0';
+    GetLongForm(given, temp, MAX_PATH + 1);
 
     place->refusal = MakeMenuCommand(module, temp, place->copier, place->command);
     if (!place->refusal && !module[0])

@@ -8,8 +8,11 @@ extern const wchar_t kMenuUsage[];
 extern const wchar_t kAskAdd[];
 extern const wchar_t kAskUpdate[];
 extern const wchar_t kAskRemove[];
+extern const wchar_t kCommandNotText[];
+extern const wchar_t kCommandTooLong[];
+extern const wchar_t kNoCommand[];
 extern const wchar_t kFarDriveWarning[];
-extern const wchar_t kElevatedWarning[];
+extern const wchar_t kOtherAccountWarning[];
 extern const wchar_t kAdded[];
 extern const wchar_t kRemoved[];
 extern const wchar_t kPathTooLong[];
@@ -17,6 +20,7 @@ extern const wchar_t kPercentInPath[];
 extern const wchar_t kInTempFolder[];
 extern const wchar_t kNoCopier[];
 extern const wchar_t kAddFailed[];
+extern const wchar_t kChangeFailed[];
 extern const wchar_t kRemoveFailed[];
 
 #endif

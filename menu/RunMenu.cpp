@@ -1,6 +1,6 @@
 /* The menu program's switches: /add and /remove work without a window and
-   say how it went in the exit code alone (0 done, 1 failed); /? and any
-   other argument show the usage; none asks in a box. */
+   say how it went in the exit code alone (0 done, 1 refused or failed); /?
+   and any other argument show the usage; none asks in a box. */
 #include <windows.h>
 
 #include "MenuCommand.h"
@@ -9,6 +9,7 @@
 #include "MenuRegistry.h"
 #include "MenuTexts.h"
 #include "RunMenu.h"
+#include "SignedInAccount.h"
 
 int RunMenu(const wchar_t *tail)
 {
@@ -18,9 +19,13 @@ int RunMenu(const wchar_t *tail)
         MessageBoxW(nullptr, kMenuUsage, kMenuTitle, MB_OK | icon);
         return what == kMenuHelp ? 0 : 1;
     }
+    // With no window to warn in, another account's menu is left alone: the
+    // entry would not be in the menu of the user signed in.
+    if (what != kMenuAsk && !RunsAsSignedInAccount())
+        return 1;
     // Removing needs no KELBRANO.EXE, nor any place.
     if (what == kMenuRemove)
-        return RemoveMenu() == nullptr ? 0 : 1;
+        return RemoveMenuEntry() == nullptr ? 0 : 1;
 
     MenuPlace place;
     FindMenuPlace(&place);
@@ -31,5 +36,5 @@ int RunMenu(const wchar_t *tail)
     // drive is away.
     if (place.refusal || place.farDrive)
         return 1;
-    return AddMenu(place.command) == nullptr ? 0 : 1;
+    return AddMenuEntry(place.command) == nullptr ? 0 : 1;
 }

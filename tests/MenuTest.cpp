@@ -19,6 +19,21 @@ std::string Narrow(const std::wstring &wide)
     return narrow;
 }
 
+// A registry as text, one line a key or value, to compare byte for byte:
+// glibc's wide compares read past the end of a short value, which valgrind
+// reports.
+std::string Show(const Registry &registry)
+{
+    std::string text;
+    for (const auto &key : registry)
+        for (const auto &value : key.second)
+            text += Narrow(key.first + L" " + value.first + L"=" + value.second) + "|" +
+                    std::to_string(value.second.size()) + "\n";
+    for (const auto &key : registry)
+        text += Narrow(key.first) + "\n";
+    return text;
+}
+
 // A REG_SZ value's data as it is written: its NUL included.
 std::wstring Sz(const std::wstring &text)
 {
@@ -34,7 +49,7 @@ Registry Added(const std::wstring &command)
 {
     return {{kClasses, {}},
             {kClasses + L"\\*", {}},
-            {kClasses + L"\\*\\shell", {}},
+            {kClasses + L"\\*\\shell", {{L"", Sz(L"none")}}},
             {kVerb, {{L"", Sz(L"Copy contents")}, {L"MultiSelectModel", Sz(L"Single")}, {L"NeverDefault", Sz(L"")}}},
             {kVerb + L"\\command", {{L"", Sz(command)}}}};
 }
@@ -49,7 +64,11 @@ protected:
         g_win32.boxes.clear();
         g_win32.commandLine = L"\"" + g_win32.modulePath + L"\" " + arguments;
         int code = StartMenuProgram();
+        // Before anything else: the DLL search narrowed, virtualization off.
+        EXPECT_EQ((Calls{"SetDefaultDllDirectories 0x800", "OpenProcessToken self 0x88", "SetTokenInformation 24 0"}),
+                  Calls(g_win32.calls.begin(), g_win32.calls.begin() + std::min<size_t>(3, g_win32.calls.size())));
         EXPECT_EQ(0, g_win32.openKeys) << "keys left open";
+        EXPECT_EQ(0, g_win32.openHandles) << "handles left open";
         EXPECT_EQ(0, g_win32.faults);
         return code;
     }
@@ -150,14 +169,22 @@ TEST_F(Menu, AddWritesTheEntryAndASecondAddTheSame)
     const Registry added = Added(L"\"C:\\My Tools & Co\\KELBRANO.EXE\" \"%1\"");
     for (const wchar_t *arguments : {L"/add", L"/ADD"}) {
         EXPECT_EQ(0, Run(arguments));
-        EXPECT_EQ(added, g_win32.registry);
+        EXPECT_EQ(Show(added), Show(g_win32.registry));
         EXPECT_EQ(Calls{"SHChangeNotify 134217728 0"}, Calls{g_win32.calls.back()});
         EXPECT_TRUE(g_win32.boxes.empty());
     }
+    // Started by an 8.3 name: the long one is written, and found pointing here.
+    g_win32.modulePath = L"C:\\MYTOOL~1\\KELBRA~1.EXE";
+    g_win32.longNames[g_win32.modulePath] = L"C:\\My Tools & Co\\KELBRANO-MENU.EXE";
+    EXPECT_EQ(0, Run(L"/add"));
+    EXPECT_EQ(Show(added), Show(g_win32.registry));
+    g_win32.boxAnswers = {IDNO};
+    EXPECT_EQ(0, Run(L""));
+    EXPECT_NE(std::wstring::npos, g_win32.boxes.at(0).find(L"Remove it?"));
     // Moved: the next /add points the entry at the new place.
     g_win32.modulePath = L"D:\\KELBRANO-MENU.EXE";
     EXPECT_EQ(0, Run(L"/add"));
-    EXPECT_EQ(Added(L"\"D:\\KELBRANO.EXE\" \"%1\""), g_win32.registry);
+    EXPECT_EQ(Show(Added(L"\"D:\\KELBRANO.EXE\" \"%1\"")), Show(g_win32.registry));
 }
 
 TEST_F(Menu, RemoveDeletesOnlyWhatAddMade)
@@ -176,16 +203,33 @@ TEST_F(Menu, RemoveDeletesOnlyWhatAddMade)
         EXPECT_EQ(0, Run(L"/add"));
         g_win32.copierBeside = false; // removing needs no KELBRANO.EXE
         EXPECT_EQ(0, Run(L"/remove"));
-        EXPECT_EQ(before, g_win32.registry);
+        EXPECT_EQ(Show(before), Show(g_win32.registry));
         EXPECT_EQ(0, Run(L"/Remove")); // nothing there: done
-        EXPECT_EQ(before, g_win32.registry);
+        EXPECT_EQ(Show(before), Show(g_win32.registry));
         g_win32.copierBeside = true;
     }
+    // On 64-bit Windows before 7, in the 64-bit view too.
+    const Registry views = {{kClasses, {}}, {L"HKCU64\\Software\\Classes", {}}};
+    g_win32.wow64Registry = true;
+    g_win32.registry = views;
+    EXPECT_EQ(0, Run(L"/add"));
+    EXPECT_EQ(1u, g_win32.registry.count(L"HKCU64" + kVerb.substr(4) + L"\\command"));
+    EXPECT_EQ(0, Run(L"/remove"));
+    EXPECT_EQ(Show(views), Show(g_win32.registry));
+    // A default set after the entry's "none" is someone else's: it stays.
+    g_win32.wow64Registry = false;
+    g_win32.registry = kNothing;
+    EXPECT_EQ(0, Run(L"/add"));
+    g_win32.registry[kClasses + L"\\*\\shell"][L""] = Sz(L"edit");
+    EXPECT_EQ(0, Run(L"/remove"));
+    EXPECT_EQ(
+        Show((Registry{{kClasses, {}}, {kClasses + L"\\*", {}}, {kClasses + L"\\*\\shell", {{L"", Sz(L"edit")}}}})),
+        Show(g_win32.registry));
     // With no entry, an empty * key that was there stays.
     const Registry emptyStar = {{kClasses, {}}, {kClasses + L"\\*", {}}};
     g_win32.registry = emptyStar;
     EXPECT_EQ(0, Run(L"/remove"));
-    EXPECT_EQ(emptyStar, g_win32.registry);
+    EXPECT_EQ(Show(emptyStar), Show(g_win32.registry));
 }
 
 TEST_F(Menu, RefusesToAddFromWhereTheEntryWouldNotWork)
@@ -200,12 +244,15 @@ TEST_F(Menu, RefusesToAddFromWhereTheEntryWouldNotWork)
         {"a % in the folder", L"C:\\100% Tools\\KELBRANO-MENU.EXE", true, DRIVE_FIXED, kPercentInPath},
         {"the temporary folder", g_win32.tempPath + L"Temp1_K.zip\\KELBRANO-MENU.EXE", true, DRIVE_FIXED,
          kInTempFolder},
+        {"the temporary folder by an 8.3 name", L"C:\\Users\\ANN~1\\AppData\\Local\\Temp\\x\\KELBRA~1.EXE", true,
+         DRIVE_FIXED, kInTempFolder},
         {"a path too long", L"C:\\" + std::wstring(300, L'd') + L"\\KELBRANO-MENU.EXE", true, DRIVE_FIXED,
          kPathTooLong},
         {"no KELBRANO.EXE beside it", L"C:\\Tools\\KELBRANO-MENU.EXE", false, DRIVE_FIXED, kNoCopier},
         {"a network share", L"\\\\server\\share\\KELBRANO-MENU.EXE", true, DRIVE_REMOTE, nullptr},
         {"a removable drive", L"E:\\KELBRANO-MENU.EXE", true, DRIVE_REMOVABLE, nullptr},
     };
+    g_win32.longNames[rows[2].modulePath] = g_win32.tempPath + L"x\\KELBRANO-MENU.EXE";
     const Registry before = g_win32.registry;
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
@@ -213,7 +260,7 @@ TEST_F(Menu, RefusesToAddFromWhereTheEntryWouldNotWork)
         g_win32.copierBeside = row.copierBeside;
         g_win32.driveType = row.driveType;
         EXPECT_EQ(1, Run(L"/add"));
-        EXPECT_EQ(before, g_win32.registry);
+        EXPECT_EQ(Show(before), Show(g_win32.registry));
         EXPECT_TRUE(g_win32.boxes.empty());
         if (row.message) {
             EXPECT_EQ(1, Run(L""));
@@ -230,46 +277,65 @@ TEST_F(Menu, RefusesToAddFromWhereTheEntryWouldNotWork)
     }
 }
 
-TEST_F(Menu, AFailedWriteLeavesNoEntry)
+TEST_F(Menu, AFailedWriteLeavesTheEntryAsItWas)
 {
-    const Registry before = g_win32.registry;
-    for (size_t write = 1; write <= 4; write++) {
-        SCOPED_TRACE(write);
-        g_win32.failedRegistryWrite = write;
-        EXPECT_EQ(1, Run(L"/add"));
-        EXPECT_EQ(before, g_win32.registry);
-    }
+    // None, and one elsewhere that an earlier version wrote without the "none".
+    Registry elsewhere = Added(L"\"D:\\KELBRANO.EXE\" \"%1\"");
+    elsewhere[kClasses + L"\\*\\shell"].clear();
+    for (const Registry &before : {kNothing, elsewhere})
+        for (size_t write = 1; write <= 5; write++) {
+            SCOPED_TRACE(write);
+            g_win32.registry = before;
+            g_win32.failedRegistryWrite = write;
+            EXPECT_EQ(1, Run(L"/add"));
+            EXPECT_EQ(Show(before), Show(g_win32.registry));
+            g_win32.boxAnswers = {IDYES, IDOK};
+            EXPECT_EQ(1, Run(L""));
+            EXPECT_EQ(before == kNothing ? kAddFailed : kChangeFailed, g_win32.boxes.back());
+            EXPECT_EQ(Show(before), Show(g_win32.registry));
+        }
 }
 
 TEST_F(Menu, TheBoxAsksBeforeAnyChange)
 {
+    const std::wstring elsewhere = L"\"D:\\KELBRANO.EXE\" \"%1\"";
+    const std::wstring tooLong = L"\"D:\\" + std::wstring(270, L'd') + L"\\KELBRANO.EXE\" \"%1\"";
     const struct {
         const char *what;
-        const wchar_t *before; // the command of the entry already there, or none
+        std::wstring before; // the command of the entry already there, or none
         std::deque<int> answers;
-        bool elevated;
-        const wchar_t *after; // the command then, or none
+        int shellUser;
+        bool copierBeside;
+        std::wstring after;   // the command then, or none
         const wchar_t *asked; // the end of the question
         const wchar_t *said;  // the second box, or none
     } rows[] = {
-        {"none yet, No", nullptr, {IDNO}, false, nullptr, L"Add it?", nullptr},
-        {"none yet, Yes", nullptr, {IDYES}, false, kHere.c_str(), L"Add it?", kAdded},
-        {"one elsewhere, No",
-         L"\"D:\\KELBRANO.EXE\" \"%1\"",
+        {"none yet, No", L"", {IDNO}, 1, true, L"", L"Add it?", nullptr},
+        {"none yet, Yes", L"", {IDYES}, 1, true, kHere, L"Add it?", kAdded},
+        {"none yet, the box fails", L"", {0}, 1, true, L"", L"Add it?", nullptr},
+        {"one elsewhere, No", elsewhere, {IDNO}, 1, true, elsewhere, L"Change it?", nullptr},
+        {"one elsewhere, Yes", elsewhere, {IDYES}, 1, true, kHere, L"Change it?", kAdded},
+        {"one too long to show, another account", tooLong, {IDNO}, 2, true, tooLong, L"Change it?", nullptr},
+        {"this one, No", kHere, {IDNO}, 1, true, kHere, L"Remove it?", nullptr},
+        {"this one, Yes", kHere, {IDYES}, 1, true, L"", L"Remove it?", kRemoved},
+        {"this one, KELBRANO.EXE gone", kHere, {IDYES}, 1, false, L"", L"Remove it?", kRemoved},
+        {"this one in other letters",
+         L"\"c:\\tools\\kelbrano\\kelbrano.exe\" \"%1\"",
          {IDNO},
-         false,
-         L"\"D:\\KELBRANO.EXE\" \"%1\"",
-         L"Change it?",
+         1,
+         true,
+         L"\"c:\\tools\\kelbrano\\kelbrano.exe\" \"%1\"",
+         L"Remove it?",
          nullptr},
-        {"one elsewhere, Yes", L"\"D:\\KELBRANO.EXE\" \"%1\"", {IDYES}, false, kHere.c_str(), L"Change it?", kAdded},
-        {"this one, No", kHere.c_str(), {IDNO}, false, kHere.c_str(), L"Remove it?", nullptr},
-        {"this one, Yes", kHere.c_str(), {IDYES}, false, nullptr, L"Remove it?", kRemoved},
-        {"elevated", nullptr, {IDNO}, true, nullptr, L"Add it?", nullptr},
+        {"another account", kHere, {IDNO}, 2, true, kHere, L"Remove it?", nullptr},
+        {"the shell's process unreadable", L"", {IDNO}, -1, true, L"", L"Add it?", nullptr},
+        {"the shell's token unreadable", L"", {IDNO}, -2, true, L"", L"Add it?", nullptr},
+        {"no shell window", L"", {IDNO}, 0, true, L"", L"Add it?", nullptr},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         ResetWin32Double();
-        if (row.before) {
+        if (!row.before.empty()) {
             g_win32.modulePath = L"D:\\KELBRANO-MENU.EXE";
             EXPECT_EQ(0, Run(L"/add"));
             g_win32.modulePath = Win32Double().modulePath;
@@ -277,23 +343,34 @@ TEST_F(Menu, TheBoxAsksBeforeAnyChange)
         }
         const Registry before = g_win32.registry;
         g_win32.boxAnswers = row.answers;
-        g_win32.elevated = row.elevated;
+        g_win32.shellUser = row.shellUser;
+        g_win32.copierBeside = row.copierBeside;
         g_win32.boxAnswers.push_back(IDOK);
-        EXPECT_EQ(0, Run(L""));
+        EXPECT_EQ(row.answers.front() ? 0 : 1, Run(L""));
         ASSERT_EQ(row.said ? 2u : 1u, g_win32.boxes.size());
         const std::wstring &question = g_win32.boxes[0];
         EXPECT_NE(std::wstring::npos, question.find(L"\n\n" + kHere + L"\n\n")) << Narrow(question);
         EXPECT_EQ(row.asked, question.substr(question.size() - wcslen(row.asked)));
-        EXPECT_EQ(row.elevated, question.find(kElevatedWarning) != std::wstring::npos);
+        bool otherAccount = row.shellUser != 1 && row.shellUser != 0;
+        EXPECT_EQ(otherAccount, question.find(kOtherAccountWarning) != std::wstring::npos);
+        if (row.asked == std::wstring(L"Change it?")) { // what it runs now, then what it will run
+            EXPECT_EQ(question.find(L"runs:\n\n") + 7,
+                      question.find(row.before == tooLong ? std::wstring(kCommandTooLong) : row.before));
+        }
         if (row.said) {
             EXPECT_EQ(row.said, g_win32.boxes[1]);
         }
-        if (!row.after)
-            EXPECT_EQ(kNothing, g_win32.registry);
-        else if (row.answers.front() == IDNO)
-            EXPECT_EQ(before, g_win32.registry);
+        if (row.after.empty())
+            EXPECT_EQ(Show(kNothing), Show(g_win32.registry));
+        else if (row.answers.front() != IDYES)
+            EXPECT_EQ(Show(before), Show(g_win32.registry));
         else
-            EXPECT_EQ(Added(row.after), g_win32.registry);
+            EXPECT_EQ(Show(Added(row.after)), Show(g_win32.registry));
+        if (otherAccount) { // without a window, refused
+            EXPECT_EQ(1, Run(L"/add"));
+            EXPECT_EQ(1, Run(L"/remove"));
+            EXPECT_EQ(Show(before), Show(g_win32.registry));
+        }
     }
 }
 
@@ -306,6 +383,6 @@ TEST_F(Menu, ShowsTheUsageForAnyOtherArgument)
     for (const auto &row : rows) {
         EXPECT_EQ(row.exitCode, Run(row.arguments)) << Narrow(row.arguments);
         EXPECT_EQ(std::vector<std::wstring>{kMenuUsage}, g_win32.boxes);
-        EXPECT_EQ(kNothing, g_win32.registry);
+        EXPECT_EQ(Show(kNothing), Show(g_win32.registry));
     }
 }

@@ -1,7 +1,8 @@
-"""End-to-end tests of KELBRANO-MENU.EXE under Wine: /add from a folder with an awkward name, the
-entry then run as Explorer runs it on a file with such a name, /remove leaving the user's classes
-as they were, the box asked with no argument, and the exit codes. The runs are made together,
-once, by a fixture; the tests check its results. The session and the build: conftest.py."""
+"""End-to-end tests of KELBRANO-MENU.EXE under Wine, told it runs on Windows XP: /add from a folder
+with an awkward name, the entry then run as Explorer runs it on a file with such a name, /remove
+leaving the user's classes as they were, the box asked with no argument, also from another folder,
+and the exit codes. The runs are made together, once, by a fixture; the tests check its results.
+The session and the build: conftest.py."""
 import os
 import random
 import re
@@ -73,7 +74,18 @@ def menu_run(folder, line, actions='ok'):
 
 
 @pytest.fixture(scope='module')
-def menu(e2e):
+def winxp(e2e):
+    """Windows XP, as Wine tells its programs: where the entry needs *\\shell's "none"."""
+    quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xp = 'winxp64' if os.environ['KELBRANO_WINE_BITS'] == '64' else 'winxp'
+    subprocess.run(['wine', 'reg', 'add', 'HKCU\\Software\\Wine', '/v', 'Version', '/d', xp, '/f'], check=True,
+                   **quiet)
+    yield
+    subprocess.run(['wine', 'reg', 'delete', 'HKCU\\Software\\Wine', '/v', 'Version', '/f'], **quiet)
+
+
+@pytest.fixture(scope='module')
+def menu(e2e, winxp):
     """The menu program and KELBRANO.EXE in the awkward folder, and each run of it in turn, with
     the user's classes exported before and after."""
     folder = os.path.join(e2e.work, FOLDER)
@@ -96,6 +108,10 @@ def menu(e2e):
     got.added = classes(e2e)
     got.add_again, = helper(e2e, [menu_run(folder, '/ADD')])
     got.added_again = classes(e2e)
+    # The same programs in another folder: the box names the entry's folder, then this one.
+    got.moved = os.path.join(os.path.dirname(folder), 'Moved')
+    shutil.copytree(folder, got.moved)
+    got.asked_moved, = helper(e2e, [menu_run(got.moved, '', 'no')])
     got.mirrored = mirror(e2e, got.added)
     try:
         got.verb, got.clip = helper(e2e, [('verb', 'KELBRANO', '*', win(os.path.join(folder, NAME))),
@@ -119,8 +135,9 @@ def exited(record, code, dialogs=0):
 def test_add_writes_the_command_of_kelbrano_beside_it(menu):
     text = menu.added.decode('utf-16')
     command = '@="\\"%s\\" \\"%%1\\""' % win(menu.folder + '/KELBRANO.EXE').replace('\\', '\\\\')
-    no_problems(exited(menu.add, 0) + ([] if command in text.splitlines() else
-                                       ['no %s in the export:\n%s' % (command, text)]))
+    none = '[HKEY_CURRENT_USER\\Software\\Classes\\*\\shell]\r\n@="none"\r\n'
+    no_problems(exited(menu.add, 0) + ([] if command in text.splitlines() and none in text else
+                                       ['no %s or "none" in the export:\n%s' % (command, text)]))
 
 
 def test_a_second_add_changes_nothing(menu):
@@ -148,6 +165,15 @@ def test_the_box_asks_and_no_changes_nothing(menu):
         ['caption %r' % box.get('caption')] if box.get('caption') != b'KELBRANO' else []) + (
         ['the box says %r' % texts] if b'"Copy contents"' not in texts or b'Add it?' not in texts else []) + (
         ['the classes changed'] if menu.declined != menu.before else []))
+
+
+def test_the_box_names_what_the_entry_runs_then_what_it_will(menu):
+    box = menu.asked_moved.dialogs[0] if menu.asked_moved.dialogs else {}
+    texts = b' '.join(c.get('text', b'') for c in box.get('controls', []))
+    old = win(menu.folder + '/KELBRANO.EXE')
+    old, new = old[:old.index('(')].encode(), win(menu.moved + '/KELBRANO.EXE').encode()
+    no_problems(exited(menu.asked_moved, 0, 1) + ([] if -1 < texts.find(old) < texts.find(new) and
+                                                  b'Change it?' in texts else ['the box says %r' % texts]))
 
 
 def test_any_other_argument_shows_the_usage(menu):

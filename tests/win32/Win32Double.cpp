@@ -13,6 +13,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 #include <wchar.h>
+#include <wctype.h>
 
 #include <algorithm>
 #include <set>
@@ -61,6 +62,9 @@ HMODULE const kKernel = reinterpret_cast<HMODULE>(0x7000);
 HMODULE const kAdvapi = reinterpret_cast<HMODULE>(0x7200);
 HANDLE const kProcess = reinterpret_cast<HANDLE>(-1);
 HANDLE const kToken = reinterpret_cast<HANDLE>(0x7300);
+HANDLE const kShellProcess = reinterpret_cast<HANDLE>(0x7400);
+HANDLE const kShellToken = reinterpret_cast<HANDLE>(0x7500);
+DWORD const kShellId = 4242;
 std::map<HKEY, std::wstring> openKeys; // each open key's full path
 UINT_PTR lastKey = 0x9000;
 PVOID const kRedirectionState = reinterpret_cast<PVOID>(0x7100);
@@ -91,6 +95,14 @@ BOOL Wow64DisableWow64FsRedirection(PVOID *state)
     return TRUE;
 }
 
+BOOL IsWow64Process(HANDLE process, BOOL *wow64)
+{
+    if (process != kProcess)
+        g_win32.faults++;
+    *wow64 = g_win32.wow64Registry;
+    return TRUE;
+}
+
 BOOL Wow64RevertWow64FsRedirection(PVOID state)
 {
     if (!g_win32.redirectionOff || state != kRedirectionState)
@@ -105,20 +117,58 @@ BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token)
     char hex[16];
     snprintf(hex, sizeof hex, "%#x", access);
     Log(std::string("OpenProcessToken ") + (process == kProcess ? "self " : "other ") + hex);
-    if (g_win32.openTokenFails)
+    if (process != kProcess && process != kShellProcess)
+        g_win32.faults++;
+    if (g_win32.openTokenFails || (process == kShellProcess && g_win32.shellUser == -2))
         return FALSE;
-    *token = kToken;
+    *token = process == kProcess ? kToken : kShellToken;
+    g_win32.openHandles++;
     return TRUE;
 }
 
+// A token's user as Windows gives it: the SID after the TOKEN_USER, here
+// the user's number.
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void *value, DWORD size, DWORD *written)
 {
     Log("GetTokenInformation " + std::to_string(what));
-    if (token != kToken || what != TokenElevation || size != sizeof(TOKEN_ELEVATION))
+    *written = sizeof(TOKEN_USER) + sizeof(int);
+    if ((token != kToken && token != kShellToken) || what != TokenUser || size < *written) {
         g_win32.faults++;
-    static_cast<TOKEN_ELEVATION *>(value)->TokenIsElevated = g_win32.elevated;
-    *written = size;
+        return FALSE;
+    }
+    auto *user = static_cast<TOKEN_USER *>(value);
+    user->User.Sid = user + 1;
+    *static_cast<int *>(user->User.Sid) = token == kToken ? 1 : g_win32.shellUser;
     return TRUE;
+}
+
+BOOL EqualSid(PSID a, PSID b)
+{
+    return *static_cast<int *>(a) == *static_cast<int *>(b);
+}
+
+HWND GetShellWindow()
+{
+    return g_win32.shellUser ? reinterpret_cast<HWND>(0x3000) : nullptr;
+}
+
+DWORD GetWindowThreadProcessId(HWND window, DWORD *process)
+{
+    if (window != reinterpret_cast<HWND>(0x3000))
+        g_win32.faults++;
+    *process = kShellId;
+    return 1;
+}
+
+HANDLE OpenProcess(DWORD access, BOOL, DWORD id)
+{
+    Log("OpenProcess " + std::to_string(access));
+    if (id != kShellId)
+        g_win32.faults++;
+    if (access != PROCESS_QUERY_INFORMATION || g_win32.shellUser == -1)
+        return nullptr;
+    g_win32.openHandles++;
+    return kShellProcess;
 }
 
 size_t Win32Double::Count(const std::string &call) const
@@ -172,7 +222,8 @@ HANDLE GetCurrentProcess()
 
 BOOL CloseHandle(HANDLE handle)
 {
-    Log(handle == kToken ? "CloseHandle token" : "CloseHandle");
+    Log(handle == kToken || handle == kShellToken ? "CloseHandle token" : "CloseHandle");
+    g_win32.openHandles -= handle == kToken || handle == kShellToken || handle == kShellProcess;
     return TRUE;
 }
 
@@ -187,6 +238,8 @@ DWORD GetFileType(HANDLE file)
     return S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) ? FILE_TYPE_PIPE : FILE_TYPE_CHAR;
 }
 
+LONG RegDeleteKeyExW(HKEY parent, const wchar_t *name, REGSAM view, DWORD);
+
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
 {
     void *found = nullptr;
@@ -196,6 +249,10 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
         else if (strcmp(name, "Wow64RevertWow64FsRedirection") == 0)
             found = reinterpret_cast<void *>(Wow64RevertWow64FsRedirection);
     }
+    if (module == kKernel && strcmp(name, "IsWow64Process") == 0)
+        found = reinterpret_cast<void *>(IsWow64Process);
+    if (module == kAdvapi && strcmp(name, "RegDeleteKeyExW") == 0)
+        found = reinterpret_cast<void *>(RegDeleteKeyExW);
     if (module == kKernel && g_win32.dllSearchSwitch && strcmp(name, "SetDefaultDllDirectories") == 0)
         found = reinterpret_cast<void *>(SetDefaultDllDirectories);
     if (module == kAdvapi && g_win32.tokenCalls) {
@@ -560,11 +617,19 @@ DWORD GetTempPathW(DWORD size, wchar_t *path)
 
 DWORD GetLongPathNameW(const wchar_t *name, wchar_t *path, DWORD size)
 {
-    size_t length = wcslen(name);
-    if (length >= size)
-        return static_cast<DWORD>(length + 1);
-    wmemmove(path, name, length + 1);
-    return static_cast<DWORD>(length);
+    auto known = g_win32.longNames.find(name);
+    std::wstring found = known == g_win32.longNames.end() ? name : known->second;
+    if (found.size() >= size)
+        return static_cast<DWORD>(found.size() + 1);
+    wmemmove(path, found.c_str(), found.size() + 1);
+    return static_cast<DWORD>(found.size());
+}
+
+DWORD CharUpperBuffW(wchar_t *text, DWORD length)
+{
+    for (DWORD i = 0; i < length; i++)
+        text[i] = static_cast<wchar_t>(towupper(static_cast<wint_t>(text[i])));
+    return length;
 }
 
 DWORD GetFileAttributesW(const wchar_t *name)
@@ -610,12 +675,13 @@ void SHChangeNotify(LONG event, UINT flags, const void *item1, const void *item2
         g_win32.faults++;
 }
 
-// The registry: one tree of keys, HKEY_CURRENT_USER's alone.
-static std::wstring KeyPath(HKEY parent, const wchar_t *name)
+// The registry: one tree of keys, HKEY_CURRENT_USER's alone, and with
+// wow64Registry its 64-bit view's too.
+static std::wstring KeyPath(HKEY parent, const wchar_t *name, REGSAM access = 0)
 {
     std::wstring path;
     if (parent == HKEY_CURRENT_USER)
-        path = L"HKCU";
+        path = access & KEY_WOW64_64KEY && g_win32.wow64Registry ? L"HKCU64" : L"HKCU";
     else if (openKeys.count(parent))
         path = openKeys[parent];
     else
@@ -631,22 +697,24 @@ static HKEY OpenKey(const std::wstring &path)
     return key;
 }
 
-LONG RegCreateKeyExW(HKEY parent, const wchar_t *name, DWORD, wchar_t *, DWORD, REGSAM, void *, HKEY *key, DWORD *)
+LONG RegCreateKeyExW(HKEY parent, const wchar_t *name, DWORD, wchar_t *, DWORD, REGSAM access, void *, HKEY *key,
+                     DWORD *)
 {
-    std::wstring path = KeyPath(parent, name);
+    std::wstring path = KeyPath(parent, name, access);
     Log("RegCreateKeyExW " + Narrow(path));
     // The keys above it too, as Windows makes them; HKCU and HKCU\Software
     // are taken as there, and left out of the tree.
-    for (size_t at = path.find(L'\\', 14); at != std::wstring::npos; at = path.find(L'\\', at + 1))
+    for (size_t at = path.find(L'\\', path.find(L"Software") + 9); at != std::wstring::npos;
+         at = path.find(L'\\', at + 1))
         g_win32.registry[path.substr(0, at)];
     g_win32.registry[path];
     *key = OpenKey(path);
     return ERROR_SUCCESS;
 }
 
-LONG RegOpenKeyExW(HKEY parent, const wchar_t *name, DWORD, REGSAM, HKEY *key)
+LONG RegOpenKeyExW(HKEY parent, const wchar_t *name, DWORD, REGSAM access, HKEY *key)
 {
-    std::wstring path = KeyPath(parent, name);
+    std::wstring path = KeyPath(parent, name, access);
     Log("RegOpenKeyExW " + Narrow(path));
     if (!g_win32.registry.count(path))
         return ERROR_FILE_NOT_FOUND;
@@ -673,10 +741,11 @@ LONG RegQueryValueExW(HKEY key, const wchar_t *name, DWORD *, DWORD *type, BYTE 
     if (value == values.end())
         return ERROR_FILE_NOT_FOUND;
     DWORD bytes = static_cast<DWORD>(value->second.size() * sizeof(wchar_t));
-    *type = REG_SZ;
-    if (bytes > *size) {
+    if (type)
+        *type = REG_SZ;
+    if (!data || bytes > *size) {
         *size = bytes;
-        return 234L; // ERROR_MORE_DATA
+        return data ? ERROR_MORE_DATA : ERROR_SUCCESS;
     }
     memcpy(data, value->second.data(), bytes);
     *size = bytes;
@@ -704,9 +773,21 @@ LONG RegQueryInfoKeyW(HKEY key, wchar_t *, DWORD *, DWORD *, DWORD *subkeys, DWO
     return ERROR_SUCCESS;
 }
 
+LONG RegDeleteValueW(HKEY key, const wchar_t *name)
+{
+    std::wstring path = KeyPath(key, nullptr);
+    Log("RegDeleteValueW " + Narrow(path) + " " + Narrow(name ? name : L"(default)"));
+    return g_win32.registry[path].erase(name ? name : L"") ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
 LONG RegDeleteKeyW(HKEY parent, const wchar_t *name)
 {
-    std::wstring path = KeyPath(parent, name);
+    return RegDeleteKeyExW(parent, name, 0, 0);
+}
+
+LONG RegDeleteKeyExW(HKEY parent, const wchar_t *name, REGSAM view, DWORD)
+{
+    std::wstring path = KeyPath(parent, name, view);
     Log("RegDeleteKeyW " + Narrow(path));
     if (!g_win32.registry.count(path))
         return ERROR_FILE_NOT_FOUND;

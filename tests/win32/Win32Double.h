@@ -43,7 +43,14 @@ struct Win32Double {
     std::wstring tempPath = L"C:\\Users\\Ann\\AppData\\Local\\Temp\\";   // GetTempPathW
     bool copierBeside = true;                                            // GetFileAttributesW finds a file
     UINT driveType = DRIVE_FIXED;                                        // GetDriveTypeW
-    bool elevated = false;                                               // GetTokenInformation(TokenElevation)
+    // The user of the signed-in shell's token (the program's is 1); 0: no shell
+    // window; -1: its process can't be opened; -2: its token can't be.
+    int shellUser = 1;
+    // GetLongPathNameW: the long forms of these names; any other comes back as it is.
+    std::map<std::wstring, std::wstring> longNames;
+    // IsWow64Process says so, and the 64-bit registry view is a tree of its
+    // own, as before Windows 7: its keys are "HKCU64\\...".
+    bool wow64Registry = false;
     size_t failedRegistryWrite = 0; // the RegSetValueExW with this number (from 1) is refused
     std::deque<int> boxAnswers;     // MessageBoxW, then IDOK when empty
     // The registry: each key by its full path ("HKCU\\Software\\..."), with
@@ -72,6 +79,7 @@ struct Win32Double {
     std::string clipboardLocale;            // the whole CF_LOCALE block
     std::vector<std::wstring> boxes;        // the text of each MessageBoxW
     int openKeys = 0;                       // registry keys opened and not closed
+    int openHandles = 0;                    // processes and tokens opened and not closed
     // clang-format on
     size_t clipboardSize = 0;
 

@@ -36,10 +36,15 @@ typedef HINSTANCE HMODULE;
 typedef INT_PTR(WINAPI *FARPROC)();
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 
-enum TOKEN_INFORMATION_CLASS { TokenElevation = 20, TokenVirtualizationEnabled = 24 };
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1, TokenVirtualizationEnabled = 24 };
 
-struct TOKEN_ELEVATION {
-    DWORD TokenIsElevated;
+typedef void *PSID;
+struct SID_AND_ATTRIBUTES {
+    PSID Sid;
+    DWORD Attributes;
+};
+struct TOKEN_USER {
+    SID_AND_ATTRIBUTES User;
 };
 
 struct RECT {
@@ -58,11 +63,15 @@ struct RECT {
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x800
 #define TOKEN_QUERY 0x0008
 #define TOKEN_ADJUST_DEFAULT 0x0080
+#define PROCESS_QUERY_INFORMATION 0x0400
+#define SECURITY_MAX_SID_SIZE 68
 #define HKEY_CURRENT_USER (reinterpret_cast<HKEY>(static_cast<UINT_PTR>(0x80000001u)))
 #define KEY_QUERY_VALUE 0x0001
 #define KEY_SET_VALUE 0x0002
 #define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_WOW64_64KEY 0x0100
 #define REG_SZ 1
+#define REG_EXPAND_SZ 2
 #define ERROR_SUCCESS 0L
 #define ERROR_ACCESS_DENIED 5L
 #define DRIVE_REMOVABLE 2
@@ -95,6 +104,9 @@ struct RECT {
 #define IDNO 7
 #define ERROR_FILE_NOT_FOUND 2L
 #define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
+#define ERROR_MORE_DATA 234L
 #define SE_ERR_NOASSOC 31
 #define LOWORD(l) (static_cast<unsigned short>(static_cast<UINT_PTR>(l) & 0xffff))
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<unsigned short>(i))))
@@ -123,6 +135,11 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size,
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token);
 BOOL GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS what, void *value, DWORD size, DWORD *written);
+BOOL EqualSid(PSID a, PSID b);
+HANDLE OpenProcess(DWORD access, BOOL inherit, DWORD id);
+HWND GetShellWindow();
+DWORD GetWindowThreadProcessId(HWND window, DWORD *process);
+DWORD CharUpperBuffW(wchar_t *text, DWORD length);
 LONG RegCreateKeyExW(HKEY parent, const wchar_t *name, DWORD, wchar_t *keyClass, DWORD options, REGSAM access,
                      void *security, HKEY *key, DWORD *disposition);
 LONG RegOpenKeyExW(HKEY parent, const wchar_t *name, DWORD options, REGSAM access, HKEY *key);
@@ -132,6 +149,7 @@ LONG RegQueryInfoKeyW(HKEY key, wchar_t *keyClass, DWORD *classSize, DWORD *, DW
                       DWORD *longestClass, DWORD *values, DWORD *longestName, DWORD *longestValue, DWORD *securitySize,
                       void *lastWrite);
 LONG RegDeleteKeyW(HKEY parent, const wchar_t *name);
+LONG RegDeleteValueW(HKEY key, const wchar_t *name);
 LONG RegCloseKey(HKEY key);
 
 BOOL OpenClipboard(HWND owner);
