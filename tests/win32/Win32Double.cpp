@@ -12,6 +12,7 @@
 #include <string.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <wchar.h>
 
 #include <algorithm>
@@ -185,6 +186,127 @@ DWORD GetFileType(HANDLE file)
     if (S_ISREG(info.st_mode))
         return FILE_TYPE_DISK;
     return S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode) ? FILE_TYPE_PIPE : FILE_TYPE_CHAR;
+}
+
+HANDLE GetStdHandle(DWORD which)
+{
+    return which == STD_INPUT_HANDLE ? g_win32.standardInput : nullptr;
+}
+
+void GetStartupInfoW(STARTUPINFOW *startup)
+{
+    startup->dwFlags = g_win32.startupFlags;
+}
+
+static DWORD lastError;
+
+DWORD GetLastError()
+{
+    return lastError;
+}
+
+static int Descriptor(HANDLE file)
+{
+    return static_cast<int>(reinterpret_cast<intptr_t>(file));
+}
+
+// A disk file's descriptor is read; a pipe's is not: its pieces are scripted.
+BOOL ReadFile(HANDLE file, void *buffer, DWORD size, DWORD *read, void *)
+{
+    Log("ReadFile " + std::to_string(size));
+    *read = 0;
+    if (GetFileType(file) != FILE_TYPE_PIPE) {
+        ssize_t got = ::read(Descriptor(file), buffer, size);
+        *read = got > 0 ? static_cast<DWORD>(got) : 0;
+        return got >= 0;
+    }
+    if (g_win32.pipe.empty()) {
+        lastError = g_win32.pipeEnd;
+        return FALSE;
+    }
+    std::string &piece = g_win32.pipe.front();
+    *read = static_cast<DWORD>(piece.copy(static_cast<char *>(buffer), size));
+    piece.erase(0, *read);
+    if (piece.empty())
+        g_win32.pipe.pop_front();
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER *size)
+{
+    struct stat info;
+    if (fstat(Descriptor(file), &info) != 0)
+        return FALSE;
+    size->QuadPart = info.st_size;
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER move, LARGE_INTEGER *position, DWORD method)
+{
+    position->QuadPart = lseek(Descriptor(file), move.QuadPart, method == FILE_CURRENT ? SEEK_CUR : SEEK_SET);
+    return position->QuadPart >= 0;
+}
+
+// The wait window's thread is made, never run: its window is seen under Wine.
+HANDLE CreateEventA(void *, BOOL, BOOL, LPCSTR)
+{
+    return reinterpret_cast<HANDLE>(0x7400);
+}
+
+BOOL SetEvent(HANDLE)
+{
+    return TRUE;
+}
+
+HANDLE CreateThread(void *, SIZE_T, LPTHREAD_START_ROUTINE, void *, DWORD, DWORD *)
+{
+    return reinterpret_cast<HANDLE>(0x7500);
+}
+
+DWORD WaitForSingleObject(HANDLE, DWORD)
+{
+    return WAIT_OBJECT_0;
+}
+
+BOOL TerminateProcess(HANDLE, UINT)
+{
+    g_win32.faults++;
+    return FALSE;
+}
+
+HWND CreateDialogParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
+{
+    return nullptr;
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD, const HANDLE *, BOOL, DWORD, DWORD)
+{
+    return WAIT_OBJECT_0;
+}
+
+BOOL PeekMessageA(MSG *, HWND, UINT, UINT, UINT)
+{
+    return FALSE;
+}
+
+BOOL IsDialogMessageA(HWND, MSG *)
+{
+    return FALSE;
+}
+
+BOOL TranslateMessage(const MSG *)
+{
+    return FALSE;
+}
+
+INT_PTR DispatchMessageA(const MSG *)
+{
+    return 0;
+}
+
+BOOL ShowWindow(HWND, int)
+{
+    return TRUE;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)

@@ -46,6 +46,22 @@ struct RECT {
     LONG left, top, right, bottom;
 };
 
+struct LARGE_INTEGER {
+    long long QuadPart;
+};
+
+struct STARTUPINFOW {
+    DWORD cb;
+    DWORD dwFlags;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+};
+
+typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(void *);
+
 #define TRUE 1
 #define FALSE 0
 #define GMEM_FIXED 0
@@ -76,6 +92,18 @@ struct RECT {
 #define FILE_TYPE_DISK 1
 #define FILE_TYPE_CHAR 2
 #define FILE_TYPE_PIPE 3
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
+#define STARTF_USEHOTKEY 0x200
+#define FILE_CURRENT 1
+#define ERROR_BROKEN_PIPE 109L
+#define ERROR_NETNAME_DELETED 64L
+#define INFINITE 0xFFFFFFFF
+#define WAIT_OBJECT_0 0
+#define WAIT_TIMEOUT 258
+#define QS_ALLINPUT 0x4FF
+#define PM_REMOVE 1
+#define SW_HIDE 0
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -119,6 +147,17 @@ DWORD GetTempPathW(DWORD size, wchar_t *path);
 DWORD GetLongPathNameW(const wchar_t *name, wchar_t *path, DWORD size);
 DWORD GetFileAttributesW(const wchar_t *name);
 UINT GetDriveTypeW(const wchar_t *root);
+HANDLE GetStdHandle(DWORD which);
+void GetStartupInfoW(STARTUPINFOW *startup);
+BOOL ReadFile(HANDLE file, void *buffer, DWORD size, DWORD *read, void *overlapped);
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER *size);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER move, LARGE_INTEGER *position, DWORD method);
+DWORD GetLastError();
+HANDLE CreateEventA(void *security, BOOL manualReset, BOOL initialState, LPCSTR name);
+BOOL SetEvent(HANDLE event);
+HANDLE CreateThread(void *security, SIZE_T stack, LPTHREAD_START_ROUTINE start, void *param, DWORD flags, DWORD *id);
+DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
+BOOL TerminateProcess(HANDLE process, UINT code);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token);
@@ -142,6 +181,13 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
                      HWND parent, void *menu, HINSTANCE instance, void *param);
 BOOL DestroyWindow(HWND window);
 
+HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param);
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE *objects, BOOL all, DWORD milliseconds, DWORD wake);
+BOOL PeekMessageA(MSG *msg, HWND window, UINT first, UINT last, UINT remove);
+BOOL IsDialogMessageA(HWND dialog, MSG *msg);
+BOOL TranslateMessage(const MSG *msg);
+INT_PTR DispatchMessageA(const MSG *msg);
+BOOL ShowWindow(HWND window, int show);
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 HWND GetDlgItem(HWND dialog, int id);
