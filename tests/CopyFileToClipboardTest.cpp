@@ -212,14 +212,16 @@ TEST_F(Copy, StandardInputFromAPipeToItsEndOrFromWhereADiskFileStands)
     const std::string big = Bytes(150000, 3); // past the pipe's first block of 64 KiB, twice
     const std::string text = "Perch\xC3\xA9\r\n\x1a" + big;
     const long long twoGiB = 0x80000000LL;
-    const struct {
+    struct Row {
         std::deque<std::string> pipe; // no pieces: a disk file of size bytes (sparse), read from position
         DWORD pipeEnd;
         long long size, position;
         const char *message;
         std::string text;
         Calls blocks; // each GlobalAlloc of the text and each GlobalReAlloc
-    } rows[] = {
+    };
+    // clang-format off
+    const Row rows[] = {
         // Pieces of any size, one of 0 bytes (a writer's empty write), into a
         // block that grows, then cut down to the text and its NUL.
         {{"Perch\xC3", "", "\xA9\r\n\x1a", big}, ERROR_BROKEN_PIPE, -1, 0, nullptr, text,
@@ -231,6 +233,7 @@ TEST_F(Copy, StandardInputFromAPipeToItsEndOrFromWhereADiskFileStands)
         {{}, 0, twoGiB + 5, 5, expected::NoMemory, "", {}},
         {{}, 0, twoGiB + 5, 6, expected::NoMemory, "", {"GlobalAlloc 0 2147483648"}}, // refused by GlobalAlloc
     };
+    // clang-format on
     for (const auto &row : rows) {
         SCOPED_TRACE(row.text.substr(0, 8) + " " + std::to_string(row.size));
         ResetWin32Double();

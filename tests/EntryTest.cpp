@@ -42,7 +42,7 @@ TEST_F(Entry, ShowsTheUsageWhenThereIsNoFileName)
         {"\"\"  ", none, 0, 1, {Usage}, "", false},
         {"", INVALID_HANDLE_VALUE, 0, 1, {Usage}, "", false},
         {"", handle(console), 0, 1, {Usage}, "", false},
-        {"", handle(9999), 0, 1, {Usage}, "", false},       // of no known type
+        {"", handle(9999), 0, 1, {Usage}, "", false},         // of no known type
         {"", piped, STARTF_USEHOTKEY, 1, {Usage}, "", false}, // a hot key, not a handle
         {"", piped, 0, 0, {}, std::string("piped", 6), true},
         {"\"\"", handle(disk), 0, 0, {}, std::string("on disk", 8), true},

@@ -217,7 +217,8 @@ static DWORD WINAPI WritePipe(void *)
 {
     DWORD written = 0;
     for (size_t at = 0; at < g_piped.size(); at += written)
-        if (!WriteFile(g_pipe, g_piped.data() + at, static_cast<DWORD>(g_piped.size() - at), &written, nullptr))
+        if (!WriteFile(g_pipe, g_piped.data() + at, static_cast<DWORD>(g_piped.size() - at),
+                       &written, nullptr))
             break;
     if (g_pipeEnd == "late")
         Sleep(2000);
@@ -231,11 +232,12 @@ static HANDLE OpenInput(const std::string &input, HANDLE *writer)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     size_t colon = input.find(':');
-    std::string kind = input.substr(0, colon), file = colon == std::string::npos ? "" : input.substr(colon + 1);
+    std::string kind = input.substr(0, colon),
+                file = colon == std::string::npos ? "" : input.substr(colon + 1);
     HANDLE h = nullptr;
     if (kind == "nul" || kind == "file")
-        h = CreateFileA(kind == "nul" ? "NUL" : file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        &inherit, OPEN_EXISTING, 0, nullptr);
+        h = CreateFileA(kind == "nul" ? "NUL" : file.c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     if (!file.empty() && kind != "file") {
         FILE *in = fopen(file.c_str(), "rb");
         g_piped.clear();
@@ -244,7 +246,8 @@ static HANDLE OpenInput(const std::string &input, HANDLE *writer)
         if (in)
             fclose(in);
         g_pipeEnd = kind;
-        if (CreatePipe(&h, &g_pipe, &inherit, 0) && SetHandleInformation(g_pipe, HANDLE_FLAG_INHERIT, 0))
+        if (CreatePipe(&h, &g_pipe, &inherit, 0) &&
+            SetHandleInformation(g_pipe, HANDLE_FLAG_INHERIT, 0))
             *writer = CreateThread(nullptr, 0, WritePipe, nullptr, 0, nullptr);
     }
     if (h == INVALID_HANDLE_VALUE || (kind != "none" && !h))
@@ -264,8 +267,8 @@ static bool Start(const std::string &exe, const std::string &dir, const std::str
     // Wine now and then fails a start with ERROR_INTERNAL_ERROR (about one in
     // thousands): the program never ran, so it is started again.
     for (int tries = 0; tries < 3; tries++) {
-        if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, input != nullptr, 0, nullptr,
-                           Wide(dir).c_str(), &startup, process))
+        if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, input != nullptr, 0,
+                           nullptr, Wide(dir).c_str(), &startup, process))
             return true;
         if (GetLastError() != ERROR_INTERNAL_ERROR)
             break;
