@@ -258,7 +258,7 @@ PLOT="$BIN/plot.dat"
             echo "| $(label "$size") $(kind_name "$kind"): time ≤ $limit × $against | ${RATIO[$kind$size]} × | $(verdict "${RATIO[$kind$size]} <= $limit") |"
         done
     done
-    echo "| EXE ≤ 12 KiB ($shipped_build build) | $exe_size bytes | $(verdict "$exe_size <= 12288") |"
+    echo "| EXE ≤ 13 KiB, 13,312 bytes ($shipped_build build) | $exe_size bytes | $(verdict "$exe_size <= 13312") |"
     echo "| imports only KERNEL32, USER32, SHELL32, msvcrt | $imports | $(verdict "$(tr ' ' '\n' <<<"$imports" | grep -cviE '^(kernel32|user32|shell32|msvcrt)\.dll$') == 0") |"
     echo
     echo "![Time, time against the baseline and peak memory against file size]($NAME.png)"
