@@ -5,6 +5,8 @@
    of no known type before Windows 8), and so is NUL: those show the usage. */
 #include "InputToRead.h"
 
+// HANDLE is the platform's opaque type, never a pointer to const.
+// cppcheck-suppress constParameter
 bool IsInputToRead(HANDLE input, DWORD startupFlags, DWORD type)
 {
     // With STARTF_USEHOTKEY the start-up's input field holds a hot key, not a handle.
