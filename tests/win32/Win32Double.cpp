@@ -2,6 +2,7 @@
    does and answer as the test has scripted. fread is wrapped at link time
    so that the size of each read is seen. */
 #include "Win32Double.h"
+#include "copier/WaitWindow.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -247,66 +248,13 @@ BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER move, LARGE_INTEGER *position, 
     return position->QuadPart >= 0;
 }
 
-// The wait window's thread is made, never run: its window is seen under Wine.
-HANDLE CreateEventA(void *, BOOL, BOOL, LPCSTR)
+// Standard input is read without the wait window, which is seen under Wine.
+void StartWaitWindow()
 {
-    return reinterpret_cast<HANDLE>(0x7400);
 }
 
-BOOL SetEvent(HANDLE)
+void EndWaitWindow()
 {
-    return TRUE;
-}
-
-HANDLE CreateThread(void *, SIZE_T, LPTHREAD_START_ROUTINE, void *, DWORD, DWORD *)
-{
-    return reinterpret_cast<HANDLE>(0x7500);
-}
-
-DWORD WaitForSingleObject(HANDLE, DWORD)
-{
-    return WAIT_OBJECT_0;
-}
-
-BOOL TerminateProcess(HANDLE, UINT)
-{
-    g_win32.faults++;
-    return FALSE;
-}
-
-HWND CreateDialogParamA(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
-{
-    return nullptr;
-}
-
-DWORD MsgWaitForMultipleObjects(DWORD, const HANDLE *, BOOL, DWORD, DWORD)
-{
-    return WAIT_OBJECT_0;
-}
-
-BOOL PeekMessageA(MSG *, HWND, UINT, UINT, UINT)
-{
-    return FALSE;
-}
-
-BOOL IsDialogMessageA(HWND, MSG *)
-{
-    return FALSE;
-}
-
-BOOL TranslateMessage(const MSG *)
-{
-    return FALSE;
-}
-
-INT_PTR DispatchMessageA(const MSG *)
-{
-    return 0;
-}
-
-BOOL ShowWindow(HWND, int)
-{
-    return TRUE;
 }
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)

@@ -55,13 +55,6 @@ struct STARTUPINFOW {
     DWORD dwFlags;
 };
 
-struct MSG {
-    HWND hwnd;
-    UINT message;
-};
-
-typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(void *);
-
 #define TRUE 1
 #define FALSE 0
 #define GMEM_FIXED 0
@@ -98,12 +91,6 @@ typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(void *);
 #define FILE_CURRENT 1
 #define ERROR_BROKEN_PIPE 109L
 #define ERROR_NETNAME_DELETED 64L
-#define INFINITE 0xFFFFFFFF
-#define WAIT_OBJECT_0 0
-#define WAIT_TIMEOUT 258
-#define QS_ALLINPUT 0x4FF
-#define PM_REMOVE 1
-#define SW_HIDE 0
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -153,11 +140,6 @@ BOOL ReadFile(HANDLE file, void *buffer, DWORD size, DWORD *read, void *overlapp
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER *size);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER move, LARGE_INTEGER *position, DWORD method);
 DWORD GetLastError();
-HANDLE CreateEventA(void *security, BOOL manualReset, BOOL initialState, LPCSTR name);
-BOOL SetEvent(HANDLE event);
-HANDLE CreateThread(void *security, SIZE_T stack, LPTHREAD_START_ROUTINE start, void *param, DWORD flags, DWORD *id);
-DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);
-BOOL TerminateProcess(HANDLE process, UINT code);
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token);
@@ -181,13 +163,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
                      HWND parent, void *menu, HINSTANCE instance, void *param);
 BOOL DestroyWindow(HWND window);
 
-HWND CreateDialogParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param);
-DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE *objects, BOOL all, DWORD milliseconds, DWORD wake);
-BOOL PeekMessageA(MSG *msg, HWND window, UINT first, UINT last, UINT remove);
-BOOL IsDialogMessageA(HWND dialog, MSG *msg);
-BOOL TranslateMessage(const MSG *msg);
-INT_PTR DispatchMessageA(const MSG *msg);
-BOOL ShowWindow(HWND window, int show);
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc, LPARAM param);
 BOOL EndDialog(HWND dialog, INT_PTR result);
 HWND GetDlgItem(HWND dialog, int id);
