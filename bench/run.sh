@@ -152,7 +152,8 @@ measure() {
         args=("$([ "$kind" = utf8 ] && echo utf8 || echo bytes)" "${PROGRAM[$name]}" "$file")
     fi
     if [ -n "$input" ]; then
-        args+=("$input" "$([ "$name" = PipeBaseline ] && echo "$size")")
+        args+=("$input" "")
+        [ "$name" != PipeBaseline ] || args[4]=$size
         tag=$name-$([ "$input" = "<" ] && echo redirected || echo piped)
     fi
     line=$(wine "$BIN/Launch.exe" "${args[@]}" | tr -d '\r')
