@@ -1,6 +1,6 @@
 /* Runs one program for the benchmark and measures it from inside Wine, so
    that starting Wine's loader for this launcher is not counted.
-   Usage: Launch CHECK PROGRAM [FILE]
+   Usage: Launch CHECK PROGRAM [FILE [INPUT [TAIL]]]
    Empties the clipboard, runs "PROGRAM" FILE, waits for it, then prints
      <milliseconds> <peak working set> <peak private bytes> <exit code> <clipboard>
    Memory is in bytes, sampled every millisecond while the program runs (under
@@ -10,6 +10,10 @@
      -      nothing is checked; <clipboard> is "-"
      bytes  CF_TEXT is FILE's exact bytes and a NUL
      utf8   that, and CF_UNICODETEXT is FILE decoded from UTF-8 and a NUL unit
+   With INPUT, FILE is PROGRAM's standard input instead, and its command line
+   is "PROGRAM" TAIL: "<" gives it FILE opened as a disk handle, as cmd's
+   redirection does; "|" the write end of a pipe that a thread of the launcher
+   fills with FILE's bytes, read beforehand, and then closes.
    A program still running after two minutes (a message dialog waiting for a
    click) is ended with exit code 124. */
 #include <windows.h>
@@ -74,15 +78,49 @@ static const char *ClipboardCheck(const char *expectedName, bool unicode)
     return result;
 }
 
+static char *g_piped;
+static DWORD g_pipedLength;
+static HANDLE g_pipe;
+
+static DWORD WINAPI FillPipe(void *)
+{
+    DWORD written = 0;
+    for (DWORD at = 0; at < g_pipedLength; at += written)
+        if (!WriteFile(g_pipe, g_piped + at, g_pipedLength - at, &written, nullptr))
+            break;
+    CloseHandle(g_pipe);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
-    const bool check = argc == 4 && (strcmp(argv[1], "bytes") == 0 || strcmp(argv[1], "utf8") == 0);
-    if (argc < 3 || argc > 4 || (!check && strcmp(argv[1], "-") != 0)) {
-        fprintf(stderr, "usage: Launch -|bytes|utf8 PROGRAM [FILE]\n");
+    const bool check = argc >= 4 && (strcmp(argv[1], "bytes") == 0 || strcmp(argv[1], "utf8") == 0);
+    const char *input = argc >= 5 ? argv[4] : "";
+    const bool inputKnown = !*input || strcmp(input, "<") == 0 || strcmp(input, "|") == 0;
+    if (argc < 3 || argc > 6 || (!check && strcmp(argv[1], "-") != 0) || !inputKnown) {
+        fprintf(stderr, "usage: Launch -|bytes|utf8 PROGRAM [FILE [<|| [TAIL]]]\n");
         return 2;
     }
     char commandLine[2048];
-    snprintf(commandLine, sizeof commandLine, argc == 4 ? "\"%s\" %s" : "\"%s\"", argv[2], argv[3]);
+    snprintf(commandLine, sizeof commandLine, argc >= 4 ? "\"%s\" %s" : "\"%s\"", argv[2],
+             *input ? (argc == 6 ? argv[5] : "") : argv[3]);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    if (*input == '<') {
+        startup.hStdInput = CreateFileA(argv[3], GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    } else if (*input == '|') {
+        g_piped = ReadWholeFile(argv[3], &g_pipedLength);
+        if (!g_piped || !CreatePipe(&startup.hStdInput, &g_pipe, &inherit, 0) ||
+            !SetHandleInformation(g_pipe, HANDLE_FLAG_INHERIT, 0))
+            startup.hStdInput = INVALID_HANDLE_VALUE;
+    }
+    if (startup.hStdInput == INVALID_HANDLE_VALUE) {
+        fprintf(stderr, "Launch: cannot make the standard input of %s\n", argv[3]);
+        return 2;
+    }
+    if (*input)
+        startup.dwFlags = STARTF_USESTDHANDLES;
 
     // Nothing left from an earlier run can pass the check.
     if (!OpenClipboard(nullptr) || !EmptyClipboard() || !CloseClipboard()) {
@@ -90,16 +128,20 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    if (!CreateProcessA(argv[2], commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(argv[2], commandLine, nullptr, nullptr, *input != '\0', 0, nullptr, nullptr, &startup,
+                        &process)) {
         fprintf(stderr, "Launch: cannot start %s (error %lu)\n", argv[2], GetLastError());
         return 2;
     }
+    // The program's copy of its input alone stays open: the pipe ends when the filler closes its end.
+    if (startup.hStdInput)
+        CloseHandle(startup.hStdInput);
+    if (g_pipe)
+        CloseHandle(CreateThread(nullptr, 0, FillPipe, nullptr, 0, nullptr));
     SIZE_T peakWorkingSet = 0, peakPrivate = 0;
     const ULONGLONG deadline = GetTickCount64() + 120000;
     do {

@@ -3,7 +3,10 @@
 # cost, under Wine with a virtual X display of its own, on files of 4 KiB,
 # 1 MiB, 64 MiB and 256 MiB of three kinds: ASCII text and random bytes
 # against Baseline.cpp (one ReadFile, CF_TEXT), UTF-8 text against
-# UnicodeBaseline.cpp (that and one MultiByteToWideChar, CF_UNICODETEXT too).
+# UnicodeBaseline.cpp (that and one MultiByteToWideChar, CF_UNICODETEXT too);
+# and 64 MiB of ASCII text as standard input: through < against KELBRANO
+# naming the file, through a pipe against PipeBaseline.cpp (the pipe read
+# into one block with ReadFile).
 # Each program is started by Launch.exe inside one Wine session, which times it
 # with QueryPerformanceCounter, samples its memory and checks what the
 # clipboard then holds. Writes docs/benchmarks.md and docs/benchmarks.png,
@@ -88,6 +91,7 @@ bare=(-mwindows -nostdlib "-Wl,-e,$entry")
 $cxx "${flags[@]}" -static "${large[@]}" -o "$BIN/Launch.exe" bench/Launch.cpp
 $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Baseline.exe" bench/Baseline.cpp -lkernel32 -luser32
 $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/UnicodeBaseline.exe" bench/UnicodeBaseline.cpp -lkernel32 -luser32
+$cxx "${flags[@]}" "${bare[@]}" -o "$BIN/PipeBaseline.exe" bench/PipeBaseline.cpp -lkernel32 -luser32
 $cxx "${flags[@]}" "${bare[@]}" -o "$BIN/Nothing.exe" bench/Nothing.cpp -lkernel32
 $cxx "${flags[@]}" "${bare[@]}" -DSAME_IMPORTS -o "$BIN/NothingSameImports.exe" bench/Nothing.cpp \
     -lkernel32 -luser32 -lshell32 -lmsvcrt
@@ -129,20 +133,28 @@ declare -A PROGRAM=(
     [KELBRANO]=$(windows_path "$KELBRANO_EXE")
     [Baseline]=$(windows_path "$ROOT/$BIN/Baseline.exe")
     [UnicodeBaseline]=$(windows_path "$ROOT/$BIN/UnicodeBaseline.exe")
+    [PipeBaseline]=$(windows_path "$ROOT/$BIN/PipeBaseline.exe")
     [Nothing]=$(windows_path "$ROOT/$BIN/Nothing.exe")
     [NothingSameImports]=$(windows_path "$ROOT/$BIN/NothingSameImports.exe"))
 
 RESULTS="$BIN/results.txt"
 : >"$RESULTS"
-# measure NAME [KIND SIZE] [record]: one run, appended to the results when
-# recorded. The clipboard must hold the file's bytes as CF_TEXT, and for UTF-8
-# text also its UTF-16 as CF_UNICODETEXT.
+# measure NAME [KIND SIZE] [record] [INPUT]: one run, appended to the results
+# when recorded. The clipboard must hold the file's bytes as CF_TEXT, and for
+# UTF-8 text also its UTF-16 as CF_UNICODETEXT. With INPUT (< or |) the file is
+# the program's standard input, and the run is recorded as NAME-redirected or
+# NAME-piped; the pipe's baseline is told its length.
 measure() {
-    local name=$1 kind=${2:--} size=${3:-0} line args file
+    local name=$1 kind=${2:--} size=${3:-0} input=${5:-} tag=$1 line args file
     args=(- "${PROGRAM[$name]}")
     if [ "$kind" != - ]; then
         file=$(windows_path "$TMP/$kind-$size")
         args=("$([ "$kind" = utf8 ] && echo utf8 || echo bytes)" "${PROGRAM[$name]}" "$file")
+    fi
+    if [ -n "$input" ]; then
+        args+=("$input" "")
+        [ "$name" != PipeBaseline ] || args[4]=$size
+        tag=$name-$([ "$input" = "<" ] && echo redirected || echo piped)
     fi
     line=$(wine "$BIN/Launch.exe" "${args[@]}" | tr -d '\r')
     read -r ms ws private code clipboard <<<"$line"
@@ -150,7 +162,13 @@ measure() {
         echo "bench: $name on $kind $(label "$size"): exit code ${code:-?}, clipboard ${clipboard:-?}" >&2
         exit 1
     fi
-    [ -z "${4:-}" ] || echo "$name $kind $size $ms $ws $private" >>"$RESULTS"
+    [ -z "${4:-}" ] || echo "$tag $kind $size $ms $ws $private" >>"$RESULTS"
+}
+# The standard-input rows: 64 MiB of ASCII text through < and through a pipe.
+measure_input() {
+    measure KELBRANO ascii 67108864 "$1" "<"
+    measure KELBRANO ascii 67108864 "$1" "|"
+    measure PipeBaseline ascii 67108864 "$1" "|"
 }
 
 # One unrecorded round first: the page cache, Wine's own start-up files, and
@@ -159,6 +177,7 @@ for name in Nothing NothingSameImports; do measure $name; done
 for kind in "${KINDS[@]}"; do
     for size in 4096 268435456; do measure KELBRANO "$kind" "$size"; measure "$(baseline_of "$kind")" "$kind" "$size"; done
 done
+measure_input ""
 
 for run in $(seq "$RUNS"); do
     echo "run $run of $RUNS"
@@ -173,6 +192,7 @@ for run in $(seq "$RUNS"); do
             fi
         done
     done
+    measure_input record
 done
 
 # median NAME KIND SIZE COLUMN (4 milliseconds, 5 peak working set, 6 peak private bytes)
@@ -180,10 +200,11 @@ median() {
     awk -v n="$1" -v k="$2" -v s="$3" -v c="$4" '$1 == n && $2 == k && $3 == s {print $c}' "$RESULTS" | sort -g |
         awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'
 }
+# times_of NAME KIND SIZE: each run's milliseconds, fastest first
+times_of() { awk -v n="$1" -v k="$2" -v s="$3" '$1 == n && $2 == k && $3 == s {print $4}' "$RESULTS" | sort -g; }
 # spread NAME KIND SIZE: the fastest and slowest run, in milliseconds
 spread() {
-    awk -v n="$1" -v k="$2" -v s="$3" '$1 == n && $2 == k && $3 == s {print $4}' "$RESULTS" | sort -g |
-        awk 'NR == 1 {a = $1} END {printf "%.0f–%.0f", a, $1}'
+    times_of "$@" | awk 'NR == 1 {a = $1} END {printf "%.0f–%.0f", a, $1}'
 }
 calc() { awk "BEGIN {printf \"$1\", $2}"; }
 mib() { calc "%.2f" "($1) / 1048576"; }
@@ -222,6 +243,10 @@ PLOT="$BIN/plot.dat"
     echo "bytes, so a program that counts them first can use less memory). After every"
     echo "run the clipboard is checked: CF_TEXT is the file's exact bytes and a NUL, and"
     echo "for UTF-8 text CF_UNICODETEXT is the file decoded from UTF-8 and a NUL."
+    echo "Standard input: 64 MiB of ASCII text given through \`<\` (a disk handle, no name) is compared with"
+    echo "KELBRANO naming the same file; given through a pipe that the launcher fills, with the pipe baseline,"
+    echo "which reads the pipe, told its length, into one block with ReadFile up to the pipe's end, and hands"
+    echo "that over as CF_TEXT."
     echo
     # Two tables, time and memory, so that no line is over 120 characters
     # (the pages are read in Notepad from the zip).
@@ -242,6 +267,19 @@ PLOT="$BIN/plot.dat"
             echo "$kind \"$(label "$size")\" $k_ms $b_ms $nothing_ms $same_imports_ms $(mib "$k_ws - $b_ws") $(mib "$k_pr - $b_pr")" >>"$PLOT"
         done
     done
+    # Standard input, against KELBRANO naming the file (<) and the pipe's baseline (|).
+    for input in redirected piped; do
+        if [ "$input" = redirected ]; then base=KELBRANO row="ASCII text, 64 MiB, \`<\` (baseline: named)"
+        else base=PipeBaseline-piped row="ASCII text, 64 MiB, piped (pipe baseline)"; fi
+        k_ms=$(median "KELBRANO-$input" ascii 67108864 4); b_ms=$(median "$base" ascii 67108864 4)
+        k_ws=$(median "KELBRANO-$input" ascii 67108864 5); b_ws=$(median "$base" ascii 67108864 5)
+        k_pr=$(median "KELBRANO-$input" ascii 67108864 6); b_pr=$(median "$base" ascii 67108864 6)
+        RATIO[$input]=$(calc %.3f "$k_ms / $b_ms")
+        echo "| $row | $(calc %.1f "$k_ms") ($(spread "KELBRANO-$input" ascii 67108864)) |" \
+            "$(calc %.1f "$b_ms") ($(spread "$base" ascii 67108864)) | ${RATIO[$input]} |"
+        row="| $row | $(mib "$k_ws") | $(mib "$b_ws") | $(mib "$k_ws - $b_ws") |"
+        memory_rows+=("$row $(mib "$k_pr") | $(mib "$b_pr") | $(mib "$k_pr - $b_pr") |")
+    done
     echo
     echo "| file | KELBRANO peak MiB | baseline peak | difference | KELBRANO private MiB | baseline private | difference |"
     echo "| ---: | ---: | ---: | ---: | ---: | ---: | ---: |"
@@ -258,7 +296,15 @@ PLOT="$BIN/plot.dat"
             echo "| $(label "$size") $(kind_name "$kind"): time ≤ $limit × $against | ${RATIO[$kind$size]} × | $(verdict "${RATIO[$kind$size]} <= $limit") |"
         done
     done
-    echo "| EXE ≤ 12 KiB ($shipped_build build) | $exe_size bytes | $(verdict "$exe_size <= 12288") |"
+    named_fastest=$(times_of KELBRANO ascii 67108864 | head -n 1)
+    named_slowest=$(times_of KELBRANO ascii 67108864 | tail -n 1)
+    redirected_ms=$(median KELBRANO-redirected ascii 67108864 4)
+    echo "| 64 MiB ASCII text through \`<\`: time within the named copy's fastest–slowest |" \
+        "$(calc %.1f "$redirected_ms") ms, ${RATIO[redirected]} × |" \
+        "$(verdict "$redirected_ms >= $named_fastest && $redirected_ms <= $named_slowest") |"
+    echo "| 64 MiB ASCII text through a pipe: time ≤ 1.10 × the pipe baseline | ${RATIO[piped]} × |" \
+        "$(verdict "${RATIO[piped]} <= 1.10") |"
+    echo "| EXE ≤ 13 KiB, 13,312 bytes ($shipped_build build) | $exe_size bytes | $(verdict "$exe_size <= 13312") |"
     echo "| imports only KERNEL32, USER32, SHELL32, msvcrt | $imports | $(verdict "$(tr ' ' '\n' <<<"$imports" | grep -cviE '^(kernel32|user32|shell32|msvcrt)\.dll$') == 0") |"
     echo
     echo "![Time, time against the baseline and peak memory against file size]($NAME.png)"

@@ -69,6 +69,18 @@ int GetFileName(const Char *tail, Char *name, size_t size)
     return 0;
 }
 
+/* "?" is reserved in Windows file names, so /? names no file: it asks for
+   help, as it does of every Windows tool. /help, -h and --help can be names. */
+bool IsHelpSwitch(const wchar_t *name)
+{
+    if (name[0] != '/' || name[1] != '?')
+        return false;
+    const wchar_t *rest = name + 2;
+    while (IsBlank(*rest))
+        rest++;
+    return !*rest;
+}
+
 template const char *GetCommandTail(const char *);
 template const wchar_t *GetCommandTail(const wchar_t *);
 template int GetFileName(const char *, char *, size_t);

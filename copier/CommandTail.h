@@ -10,5 +10,7 @@ template <typename Char>
 const Char *GetCommandTail(const Char *commandLine);
 template <typename Char>
 int GetFileName(const Char *tail, Char *name, size_t size);
+// Whether the name is the switch that asks for help: /? and only blanks after it.
+bool IsHelpSwitch(const wchar_t *name);
 
 #endif

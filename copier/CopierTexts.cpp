@@ -16,3 +16,12 @@ const char kReadFailed[] = "Errore nella lettura del file.";
 const char kOpenClipboardFailed[] = "Errore nell'apertura della clipboard.";
 const char kEmptyClipboardFailed[] = "Errore nello svuotamento della clipboard.";
 const char kSetClipboardFailed[] = "Errore nella scrittura della clipboard.";
+
+// The wait window's, while standard input has not ended.
+const char kWaitingForInput[] =
+    "KELBRANO attende il testo dal suo standard input, e lo copia in clipboard quando l'input termina. "
+    "Annulla: esce senza copiare.\r\n"
+    "\r\n"
+    "KELBRANO is waiting for text on its standard input, and copies it into clipboard when the input ends. "
+    "Annulla (Cancel): quits without copying.";
+const char kCancelButton[] = "Annulla";

@@ -9,5 +9,7 @@ extern const char kReadFailed[];
 extern const char kOpenClipboardFailed[];
 extern const char kEmptyClipboardFailed[];
 extern const char kSetClipboardFailed[];
+extern const char kWaitingForInput[];
+extern const char kCancelButton[];
 
 #endif

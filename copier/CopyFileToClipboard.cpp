@@ -1,6 +1,6 @@
 /* Copies a file whole, as raw bytes, to the clipboard: opened, measured, read
    into one global block ended by a NUL, its Unicode text made beside it, and
-   both handed to the clipboard. */
+   both handed to the clipboard. Standard input, read whole, ends the same way. */
 #include <windows.h>
 #include <io.h>
 #include <stdio.h>
@@ -9,6 +9,7 @@
 #include "CopyFileToClipboard.h"
 #include "HandToClipboard.h"
 #include "OpenNamedFile.h"
+#include "ReadStandardInput.h"
 #include "UnicodeText.h"
 #include "../messages/MessageDialog.h"
 
@@ -52,6 +53,34 @@ static const char *ReadWhole(FILE *stream, char *text, long long length)
     return error;
 }
 
+/* The end every copy shares. Unless a failure is pending, the text (length
+   bytes and a NUL, in the block, locked at text) goes to the clipboard with
+   its Unicode text; what the clipboard did not take is freed, and a failure is
+   shown. Returns 0 when the text went to the clipboard, 1 when a failure was
+   shown. */
+static int FinishCopy(const char *error, HGLOBAL block, char *text, size_t length)
+{
+    if (!error) {
+        HGLOBAL unicode = MakeUnicodeText(text, length);
+        GlobalUnlock(block);
+        text = nullptr;
+        error = HandToClipboard(block, unicode); // which takes unicode, whatever happens
+        if (!error)
+            block = nullptr; // the clipboard owns the text block now
+    }
+
+    if (text)
+        GlobalUnlock(block);
+    if (block)
+        GlobalFree(block);
+
+    if (error) {
+        ShowMessageDialog(error);
+        return 1;
+    }
+    return 0;
+}
+
 /* Returns 0 when the text went to the clipboard, 1 when a failure was shown. */
 int CopyFileToClipboard(const wchar_t *name)
 {
@@ -87,24 +116,15 @@ int CopyFileToClipboard(const wchar_t *name)
 
     if (!error)
         error = ReadWhole(stream, text, length);
+    return FinishCopy(error, block, text, static_cast<size_t>(length));
+}
 
-    if (!error) {
-        HGLOBAL unicode = MakeUnicodeText(text, static_cast<size_t>(length));
-        GlobalUnlock(block);
-        text = nullptr;
-        error = HandToClipboard(block, unicode); // which takes unicode, whatever happens
-        if (!error)
-            block = nullptr; // the clipboard owns the text block now
-    }
-
-    if (text)
-        GlobalUnlock(block);
-    if (block)
-        GlobalFree(block);
-
-    if (error) {
-        ShowMessageDialog(error);
-        return 1;
-    }
-    return 0;
+/* Returns 0 when the input's text went to the clipboard, 1 when a failure was shown. */
+int CopyInputToClipboard(HANDLE input)
+{
+    HGLOBAL block;
+    char *text;
+    size_t length = 0;
+    const char *error = ReadStandardInput(input, &block, &text, &length);
+    return FinishCopy(error, block, text, length);
 }

@@ -14,7 +14,7 @@ HINSTANCE g_instance;
 static const int kMaxNesting = 8;
 static int nesting;
 
-static void CentreOnScreen(HWND window)
+void CentreOnScreen(HWND window)
 {
     RECT rect;
     GetWindowRect(window, &rect);

@@ -8,6 +8,8 @@
 extern HINSTANCE g_instance;
 
 void ShowMessageDialog(const char *text);
+// Moves a window to the middle of the screen; the wait window uses it too.
+void CentreOnScreen(HWND window);
 INT_PTR CALLBACK MessageDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #endif

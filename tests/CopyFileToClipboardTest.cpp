@@ -6,6 +6,7 @@
 #include "Texts.h"
 #include "copier/CopyFileToClipboard.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <random>
@@ -204,4 +205,60 @@ TEST_F(Copy, AFileThatChangesAfterItWasMeasured)
     g_win32.onGlobalAlloc = [&] { std::ofstream(name, std::ios::app) << "more"; };
     EXPECT_EQ(0, CopyFileToClipboard(Wide(name).c_str()));
     EXPECT_EQ(bytes + '\0', g_win32.clipboardText);
+}
+
+TEST_F(Copy, StandardInputFromAPipeToItsEndOrFromWhereADiskFileStands)
+{
+    const std::string big = Bytes(150000, 3); // past the pipe's first block of 64 KiB, twice
+    const std::string text = "Perch\xC3\xA9\r\n\x1a" + big;
+    const long long twoGiB = 0x80000000LL;
+    struct Row {
+        std::deque<std::string> pipe; // no pieces: a disk file of size bytes (sparse), read from position
+        DWORD pipeEnd;
+        long long size, position;
+        const char *message;
+        std::string text;
+        Calls blocks; // each GlobalAlloc of the text and each GlobalReAlloc
+    };
+    // clang-format off
+    const Row rows[] = {
+        // Pieces of any size, one of 0 bytes (a writer's empty write), into a
+        // block that grows, then cut down to the text and its NUL.
+        {{"Perch\xC3", "", "\xA9\r\n\x1a", big}, ERROR_BROKEN_PIPE, -1, 0, nullptr, text,
+         {"GlobalAlloc 0 65536", "GlobalReAlloc 131072 2", "GlobalReAlloc 262144 2", "GlobalReAlloc 150011 2"}},
+        {{}, ERROR_BROKEN_PIPE, -1, 0, nullptr, "", {"GlobalAlloc 0 65536", "GlobalReAlloc 1 2"}},
+        {{"abc"}, ERROR_NETNAME_DELETED, -1, 0, expected::ReadFailed, "", {"GlobalAlloc 0 65536"}},
+        {{}, 0, 10, 4, nullptr, "456789", {"GlobalAlloc 0 7"}},
+        {{}, 0, 10, 10, nullptr, "", {"GlobalAlloc 0 1"}},
+        {{}, 0, twoGiB + 5, 5, expected::NoMemory, "", {}},
+        {{}, 0, twoGiB + 5, 6, expected::NoMemory, "", {"GlobalAlloc 0 2147483648"}}, // refused by GlobalAlloc
+    };
+    // clang-format on
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text.substr(0, 8) + " " + std::to_string(row.size));
+        ResetWin32Double();
+        std::string name = WriteFile("input.txt", "0123456789");
+        ASSERT_EQ(0, truncate(name.c_str(), row.size < 0 ? 0 : row.size));
+        int ends[2];
+        ASSERT_EQ(0, pipe(ends));
+        int input = row.size < 0 ? ends[0] : open(name.c_str(), O_RDONLY);
+        ASSERT_EQ(row.position, row.size < 0 ? 0 : lseek(input, row.position, SEEK_SET));
+        g_win32.pipe = row.pipe;
+        g_win32.pipeEnd = row.pipeEnd;
+        g_win32.failedAlloc = row.size > twoGiB ? 1 : 0;
+
+        EXPECT_EQ(row.message ? 1 : 0, CopyInputToClipboard(reinterpret_cast<HANDLE>(static_cast<intptr_t>(input))));
+        if (row.message)
+            ExpectFailure(row.message);
+        else
+            EXPECT_EQ(row.text + '\0', g_win32.clipboardText); // a block of exactly the text and its NUL
+        Calls blocks;
+        for (const std::string &call : g_win32.calls)
+            if (call.compare(0, 13, "GlobalAlloc 0") == 0 || call.compare(0, 13, "GlobalReAlloc") == 0)
+                blocks.push_back(call);
+        EXPECT_EQ(row.blocks, blocks);
+        ExpectReleased();
+        for (int descriptor : {ends[0], ends[1], input})
+            close(descriptor);
+    }
 }

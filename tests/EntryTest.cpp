@@ -4,6 +4,9 @@
 #include "copier/wWinMain.h"
 #include "messages/MessageDialog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace expected;
 
 class Entry : public ProgramTest {
@@ -17,12 +20,50 @@ protected:
 
 TEST_F(Entry, ShowsTheUsageWhenThereIsNoFileName)
 {
-    for (const char *tail : {"", "\"\"", "\"\"  "}) {
+    // Without a name, standard input is read when it is a pipe or a disk file.
+    std::string name = WriteFile("notes.txt", "named");
+    int ends[2];
+    ASSERT_EQ(0, pipe(ends));
+    int disk = open(WriteFile("input.txt", "on disk").c_str(), O_RDONLY);
+    int console = open("/dev/null", O_RDONLY); // a character device, as a console and NUL are
+    auto handle = [](int descriptor) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(descriptor)); };
+    const HANDLE none = nullptr, piped = handle(ends[0]);
+    const struct {
+        std::string tail;
+        HANDLE input;
+        DWORD startupFlags;
+        int exitCode;
+        Calls dialogs;
+        std::string text; // on the clipboard
+        bool inputRead;
+    } rows[] = {
+        {"", none, 0, 1, {Usage}, "", false},
+        {"\"\"", none, 0, 1, {Usage}, "", false},
+        {"\"\"  ", none, 0, 1, {Usage}, "", false},
+        {"", INVALID_HANDLE_VALUE, 0, 1, {Usage}, "", false},
+        {"", handle(console), 0, 1, {Usage}, "", false},
+        {"", handle(9999), 0, 1, {Usage}, "", false},         // of no known type
+        {"", piped, STARTF_USEHOTKEY, 1, {Usage}, "", false}, // a hot key, not a handle
+        {"", piped, 0, 0, {}, std::string("piped", 6), true},
+        {"\"\"", handle(disk), 0, 0, {}, std::string("on disk", 8), true},
+        {name, piped, 0, 0, {}, std::string("named", 6), false}, // a name always wins
+        {"/?", none, 0, 0, {Usage}, "", false},
+        {"/? \t", piped, 0, 0, {Usage}, "", false},
+        {"/?x", none, 0, 1, {OpenFailed}, "", false},
+    };
+    for (const auto &row : rows) {
         ResetWin32Double();
-        EXPECT_EQ(1, Run(tail)) << tail;
-        EXPECT_EQ(Calls{Usage}, g_win32.dialogs) << tail;
+        g_win32.standardInput = row.input;
+        g_win32.startupFlags = row.startupFlags;
+        g_win32.pipe = {"piped"};
+        EXPECT_EQ(row.exitCode, Run(row.tail)) << row.tail;
+        EXPECT_EQ(row.dialogs, g_win32.dialogs) << row.tail;
+        EXPECT_EQ(row.text, g_win32.clipboardText) << row.tail;
+        EXPECT_EQ(row.inputRead, g_win32.Count("ReadFile") > 0) << row.tail;
         EXPECT_EQ(reinterpret_cast<HINSTANCE>(0x400000), g_instance);
     }
+    for (int descriptor : {ends[0], ends[1], disk, console})
+        close(descriptor);
 }
 
 TEST_F(Entry, CopiesTheNamedFileWithOrWithoutEnclosingQuotes)

@@ -23,11 +23,16 @@
                                print "loaded 1", or "loaded 0" when it failed
      start EXE DIR CMD         start EXE as run does, without waiting: the next
                                run waits for it too and prints "also CODE"
-     run EXE DIR CMD ACTIONS   start EXE in DIR with exactly CMD as its command
+     run EXE DIR CMD ACTIONS [INPUT]
+                               start EXE in DIR with exactly CMD as its command
                                line; for each dialog it shows, describe it and do
                                the next comma-separated action (default ok), made
                                of '+'-joined steps: ok, home, yes, no, esc, enter,
-                               tab, close, waitMS; then print its exit code in hex
+                               tab, close, waitMS; then print its exit code in hex.
+                               Its standard input: none (no handle, as by default),
+                               nul, file:FILE (as < FILE), pipe:FILE (FILE's bytes,
+                               then the pipe's end), late:FILE (its end 2 s later)
+                               or open:FILE (left open until the program ends)
      verb VERB CLASS FILE      run VERB of the registry's CLASS on FILE as Explorer
                                runs a menu entry (ShellExecuteExW, SEE_MASK_CLASSNAME),
                                wait for the program it starts and print "verb CODE",
@@ -50,6 +55,9 @@ static bool g_holding;
 static HANDLE g_poller;     // the thread of a poll command
 static volatile LONG g_pollMs;
 static std::vector<HANDLE> g_started; // processes of start commands
+static std::string g_piped;           // what a run's input pipe is given
+static HANDLE g_pipe;                 // its end written to
+static std::string g_pipeEnd;         // pipe, late or open
 // clang-format on
 
 static void Say(const char *format, ...)
@@ -205,17 +213,62 @@ static std::wstring Wide(const std::string &utf8)
     return wide;
 }
 
+static DWORD WINAPI WritePipe(void *)
+{
+    DWORD written = 0;
+    for (size_t at = 0; at < g_piped.size(); at += written)
+        if (!WriteFile(g_pipe, g_piped.data() + at, static_cast<DWORD>(g_piped.size() - at),
+                       &written, nullptr))
+            break;
+    if (g_pipeEnd == "late")
+        Sleep(2000);
+    if (g_pipeEnd != "open")
+        CloseHandle(g_pipe);
+    return 0;
+}
+
+// The handle a run's INPUT names, inheritable, and the thread that writes its pipe.
+static HANDLE OpenInput(const std::string &input, HANDLE *writer)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    size_t colon = input.find(':');
+    std::string kind = input.substr(0, colon),
+                file = colon == std::string::npos ? "" : input.substr(colon + 1);
+    HANDLE h = nullptr;
+    if (kind == "nul" || kind == "file")
+        h = CreateFileA(kind == "nul" ? "NUL" : file.c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    if (!file.empty() && kind != "file") {
+        FILE *in = fopen(file.c_str(), "rb");
+        g_piped.clear();
+        for (int c; in && (c = getc(in)) != EOF;)
+            g_piped += static_cast<char>(c);
+        if (in)
+            fclose(in);
+        g_pipeEnd = kind;
+        if (CreatePipe(&h, &g_pipe, &inherit, 0) &&
+            SetHandleInformation(g_pipe, HANDLE_FLAG_INHERIT, 0))
+            *writer = CreateThread(nullptr, 0, WritePipe, nullptr, 0, nullptr);
+    }
+    if (h == INVALID_HANDLE_VALUE || (kind != "none" && !h))
+        Say("error cannot-open-input %s\n", input.c_str());
+    return h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
+
 static bool Start(const std::string &exe, const std::string &dir, const std::string &command,
-                  PROCESS_INFORMATION *process)
+                  PROCESS_INFORMATION *process, HANDLE input = nullptr)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    // Never the helper's own input, which Wine would otherwise hand on.
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
     std::wstring line = Wide(command);
     // Wine now and then fails a start with ERROR_INTERNAL_ERROR (about one in
     // thousands): the program never ran, so it is started again.
     for (int tries = 0; tries < 3; tries++) {
-        if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                           Wide(dir).c_str(), &startup, process))
+        if (CreateProcessW(Wide(exe).c_str(), &line[0], nullptr, nullptr, input != nullptr, 0,
+                           nullptr, Wide(dir).c_str(), &startup, process))
             return true;
         if (GetLastError() != ERROR_INTERNAL_ERROR)
             break;
@@ -370,12 +423,29 @@ static void Act(HWND dialog, const std::string &action)
     }
 }
 
+// Once the program has ended, a write to its input fails, and the writer ends.
+static void EndInput(HANDLE writer)
+{
+    if (writer) {
+        WaitForSingleObject(writer, INFINITE);
+        CloseHandle(writer);
+        if (g_pipeEnd == "open")
+            CloseHandle(g_pipe);
+    }
+}
+
 static void Run(const std::string &exe, const std::string &dir, const std::string &command,
-                const std::string &actions)
+                const std::string &actions, const std::string &inputName)
 {
     PROCESS_INFORMATION process;
+    HANDLE writer = nullptr;
+    HANDLE input = OpenInput(inputName, &writer);
     DWORD start = GetTickCount();
-    if (!Start(exe, dir, command, &process)) {
+    bool started = Start(exe, dir, command, &process, input);
+    if (input)
+        CloseHandle(input); // the program's copy alone: its end is the pipe's
+    if (!started) {
+        EndInput(writer);
         ReleaseClipboard(true);
         StopPolling();
         return;
@@ -417,6 +487,7 @@ static void Run(const std::string &exe, const std::string &dir, const std::strin
         Act(last, action);
     }
     ReleaseClipboard(true);
+    EndInput(writer);
     for (HANDLE other : g_started) {
         DWORD code = 0xDEAD;
         if (WaitForSingleObject(other, 20000) == WAIT_OBJECT_0)
@@ -514,8 +585,8 @@ int main()
             Say("loaded %d\n", LoadLibraryA(f[1].c_str()) != nullptr);
         else if (f[0] == "start" && f.size() == 4)
             StartOnly(f[1], f[2], f[3]);
-        else if (f[0] == "run" && f.size() == 5)
-            Run(f[1], f[2], f[3], f[4]);
+        else if (f[0] == "run" && (f.size() == 5 || f.size() == 6))
+            Run(f[1], f[2], f[3], f[4], f.size() == 6 ? f[5] : "none");
         else if (f[0] == "verb" && f.size() == 4)
             Verb(f[1], f[2], f[3]);
         else if (!f[0].empty())

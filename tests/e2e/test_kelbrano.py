@@ -95,13 +95,14 @@ def parse_fields(rest):
 
 
 def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
-    """Each case: (command line, dialog actions, working dir, steps before the run).
+    """Each case: (command line, dialog actions, working dir, steps before the run[, standard
+    input as e2e-helper.cpp's run takes it; by default none, never the runner's own]).
     Puts the sentinel on the clipboard, runs, takes the steps after, saves the clipboard;
     one helper for all, in the environment given."""
     work, script = e2e.work, []
-    for i, (line, actions, cwd, before) in enumerate(specs):
+    for i, (line, actions, cwd, before, *stdin) in enumerate(specs):
         script += ([('put', SENTINEL)] if sentinel else []) + list(before)
-        script += [('run', win(e2e.exe), win(cwd), line, actions)] + list(after)
+        script += [('run', win(e2e.exe), win(cwd), line, actions, (stdin or ['none'])[0])] + list(after)
         script += [('save', win('%s/clip/%d' % (work, i)))]
     # Texts go as UTF-8, clipboard bytes as they are; %XX escapes keep both intact.
     text = b''.join(b'\t'.join(re.sub(rb'[^ -$&-~]', lambda m: b'%%%02x' % m[0][0],
@@ -154,8 +155,8 @@ def attempts(e2e, specs, prefix=None, sentinel=True, after=(), env=None):
     return runs
 
 
-def attempt(e2e, line, actions='ok', cwd=None, before=(), prefix=None):
-    return attempts(e2e, [(line, actions, cwd or e2e.work, before)], prefix)[0]
+def attempt(e2e, line, actions='ok', cwd=None, before=(), prefix=None, stdin='none'):
+    return attempts(e2e, [(line, actions, cwd or e2e.work, before, stdin)], prefix)[0]
 
 
 def converted(data):
@@ -276,6 +277,7 @@ REFUSED = {'usage-text': ('KELBRANO', 'ok', (), USAGE),
            'escape-ends-the-dialog': ('KELBRANO', 'esc', (), USAGE),
            'enter-ends-the-dialog': ('KELBRANO', 'enter', (), USAGE),
            'the-close-box-ends-the-dialog': ('KELBRANO', 'close', (), USAGE),
+           'usage-text-nul-as-standard-input': ('KELBRANO', 'ok', (), USAGE, 'nul'),
            # Only the best-fit look-alike exists: the name is not found.
            **{'wide-name-not-found-' + case: ('KELBRANO ' + name, 'ok', (), M1) for case, name in [
                ('z-acute', 'wide\\\u017ale.txt'), ('fullwidth-backslash', 'a\uff3cb.txt'),
@@ -285,9 +287,9 @@ REFUSED = {'usage-text': ('KELBRANO', 'ok', (), USAGE),
 
 @pytest.mark.parametrize('case', REFUSED)
 def test_refused(e2e, copies, case):
-    line, actions, before, message = REFUSED[case]
+    line, actions, before, message, *stdin = REFUSED[case]
     put(e2e, 'locked.txt', b'locked')
-    no_problems(refused(attempt(e2e, line, actions, before=before), message))
+    no_problems(refused(attempt(e2e, line, actions, before=before, stdin=(stdin or ['none'])[0]), message))
 
 
 @pytest.mark.parametrize('size', [3 << 30, (4 << 30) + 700], ids=['3-GiB', '4-GiB-and-700-bytes'])
@@ -392,6 +394,45 @@ UNICODE = {'utf8': UTF8, 'utf8-mark': TEXT.encode(), 'utf8-mark-stray-byte': TEX
            'overlong-form': UTF8 + b'\xc0\xaf\r\n', 'stray-continuation-byte': UTF8 + b'\x80\r\n',
            'encoded-surrogate': UTF8 + b'\xed\xa0\x80\r\n', 'past-u10ffff': UTF8 + b'\xf4\x90\x80\x80\r\n',
            'utf8-cut-off-code-page': UTF8 + '\u4e2d'.encode()[:2]}
+
+
+WAIT = (b"KELBRANO attende il testo dal suo standard input, e lo copia in clipboard quando l'input termina. "
+        b"Annulla: esce senza copiare.\r\n\r\nKELBRANO is waiting for text on its standard input, and copies "
+        b"it into clipboard when the input ends. Annulla (Cancel): quits without copying.")
+# Without a name: the command line, its standard input (e2e-helper.cpp's run), the bytes it holds, actions.
+STDIN = {'pipe-of-every-byte-value': ('KELBRANO', 'pipe', bytes(range(256)) * 300, 'ok'),
+         'pipe-of-utf8-text': ('KELBRANO', 'pipe', UTF8, 'ok'),
+         'from-a-file': ('KELBRANO', 'file', UNICODE['utf16-le'], 'ok'), 'empty-pipe': ('KELBRANO', 'pipe', b'', 'ok'),
+         'pipe-ending-after-2-s': ('KELBRANO', 'late', UTF8, 'wait1'),
+         'a-name-given-wins': ('KELBRANO named.txt', 'pipe', b'not this', 'ok'),
+         'help-switch': ('KELBRANO /? ', 'pipe', b'not this', 'ok'),
+         **{'left-open-' + a: ('KELBRANO', 'open', b'never ends', a) for a in ('close', 'ok', 'esc')}}
+
+
+def test_standard_input(e2e):
+    """Copied from a pipe or a redirected file; the wait window after about a second, which
+    cancelling ends with exit 1, and which closes by itself when the input ends; /? exits 0."""
+    put(e2e, 'stdin/named.txt', b'named\r\n')
+    specs = []
+    for i, (line, kind, data, actions) in enumerate(STDIN.values()):
+        put(e2e, 'stdin/%d' % i, data)
+        specs.append((line, actions, e2e.work + '/stdin', (), '%s:%s' % (kind, win('%s/stdin/%d' % (e2e.work, i)))))
+    bad = []
+    for case, run in zip(STDIN, attempts(e2e, specs)):
+        line, kind, data, _ = STDIN[case]
+        if kind == 'open':
+            p = refused(run, WAIT)
+        elif '/?' in line:
+            p = [x for x in refused(run, USAGE) if not x.startswith('exit')] + run.exit(0)
+        else:
+            p = copied(run, b'named\r\n' if 'named' in line else data)
+        if kind == 'late':  # the window came, and went by itself
+            p = [x for x in p if 'window appeared' not in x] + ([] if run.dialogs and run.message() == WAIT
+                                                                 else ['no wait window'])
+        if kind in ('open', 'late') and run.dialogs and run.dialogs[0]['ms'] < 900:
+            p.append('the window came after %d ms' % run.dialogs[0]['ms'])
+        bad += ['%s: %s' % (case, x) for x in p]
+    no_problems(bad)
 
 
 @pytest.fixture(scope='module')

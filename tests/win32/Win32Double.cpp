@@ -2,6 +2,7 @@
    does and answer as the test has scripted. fread is wrapped at link time
    so that the size of each read is seen. */
 #include "Win32Double.h"
+#include "copier/WaitWindow.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -12,6 +13,7 @@
 #include <string.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <wchar.h>
 #include <wctype.h>
 
@@ -239,6 +241,74 @@ DWORD GetFileType(HANDLE file)
 }
 
 LONG RegDeleteKeyExW(HKEY parent, const wchar_t *name, REGSAM view, DWORD);
+
+HANDLE GetStdHandle(DWORD which)
+{
+    return which == STD_INPUT_HANDLE ? g_win32.standardInput : nullptr;
+}
+
+void GetStartupInfoW(STARTUPINFOW *startup)
+{
+    startup->dwFlags = g_win32.startupFlags;
+}
+
+static DWORD lastError;
+
+DWORD GetLastError()
+{
+    return lastError;
+}
+
+static int Descriptor(HANDLE file)
+{
+    return static_cast<int>(reinterpret_cast<intptr_t>(file));
+}
+
+// A disk file's descriptor is read; a pipe's is not: its pieces are scripted.
+BOOL ReadFile(HANDLE file, void *buffer, DWORD size, DWORD *read, void *)
+{
+    Log("ReadFile " + std::to_string(size));
+    *read = 0;
+    if (GetFileType(file) != FILE_TYPE_PIPE) {
+        ssize_t got = ::read(Descriptor(file), buffer, size);
+        *read = got > 0 ? static_cast<DWORD>(got) : 0;
+        return got >= 0;
+    }
+    if (g_win32.pipe.empty()) {
+        lastError = g_win32.pipeEnd;
+        return FALSE;
+    }
+    std::string &piece = g_win32.pipe.front();
+    *read = static_cast<DWORD>(piece.copy(static_cast<char *>(buffer), size));
+    piece.erase(0, *read);
+    if (piece.empty())
+        g_win32.pipe.pop_front();
+    return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER *size)
+{
+    struct stat info;
+    if (fstat(Descriptor(file), &info) != 0)
+        return FALSE;
+    size->QuadPart = info.st_size;
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER move, LARGE_INTEGER *position, DWORD method)
+{
+    position->QuadPart = lseek(Descriptor(file), move.QuadPart, method == FILE_CURRENT ? SEEK_CUR : SEEK_SET);
+    return position->QuadPart >= 0;
+}
+
+// Standard input is read without the wait window, which is seen under Wine.
+void StartWaitWindow()
+{
+}
+
+void EndWaitWindow()
+{
+}
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR name)
 {

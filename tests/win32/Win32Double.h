@@ -38,6 +38,13 @@ struct Win32Double {
     bool openTokenFails = false;
     bool setTokenFails = false; // as under Wine, and on Windows before Vista
     std::wstring commandLine;   // GetCommandLineW
+    // Standard input: a descriptor as the handle, whose kind GetFileType tells.
+    // A pipe's ReadFile gives these pieces, as much of each as asked for (an
+    // empty one: a read of 0 bytes that succeeds), then fails with pipeEnd.
+    HANDLE standardInput = nullptr;
+    DWORD startupFlags = 0;
+    std::deque<std::string> pipe;
+    DWORD pipeEnd = ERROR_BROKEN_PIPE;
     // The menu program's.
     std::wstring modulePath = L"C:\\Tools\\KELBRANO\\KELBRANO-MENU.EXE"; // GetModuleFileNameW
     std::wstring tempPath = L"C:\\Users\\Ann\\AppData\\Local\\Temp\\";   // GetTempPathW

@@ -51,6 +51,15 @@ struct RECT {
     LONG left, top, right, bottom;
 };
 
+struct LARGE_INTEGER {
+    long long QuadPart;
+};
+
+struct STARTUPINFOW {
+    DWORD cb;
+    DWORD dwFlags;
+};
+
 #define TRUE 1
 #define FALSE 0
 #define GMEM_FIXED 0
@@ -85,6 +94,12 @@ struct RECT {
 #define FILE_TYPE_DISK 1
 #define FILE_TYPE_CHAR 2
 #define FILE_TYPE_PIPE 3
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(-1))
+#define STD_INPUT_HANDLE (static_cast<DWORD>(-10))
+#define STARTF_USEHOTKEY 0x200
+#define FILE_CURRENT 1
+#define ERROR_BROKEN_PIPE 109L
+#define ERROR_NETNAME_DELETED 64L
 #define HWND_MESSAGE (reinterpret_cast<HWND>(-3))
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
@@ -131,6 +146,12 @@ DWORD GetTempPathW(DWORD size, wchar_t *path);
 DWORD GetLongPathNameW(const wchar_t *name, wchar_t *path, DWORD size);
 DWORD GetFileAttributesW(const wchar_t *name);
 UINT GetDriveTypeW(const wchar_t *root);
+HANDLE GetStdHandle(DWORD which);
+void GetStartupInfoW(STARTUPINFOW *startup);
+BOOL ReadFile(HANDLE file, void *buffer, DWORD size, DWORD *read, void *overlapped);
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER *size);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER move, LARGE_INTEGER *position, DWORD method);
+DWORD GetLastError();
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char *bytes, int size, WCHAR *wide, int units);
 
 BOOL OpenProcessToken(HANDLE process, DWORD access, HANDLE *token);
