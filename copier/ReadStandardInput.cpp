@@ -3,6 +3,8 @@
    a disk (KELBRANO < notes.txt) is measured and read from where its handle
    stands; a pipe is read into a block that grows, until its writer closes it.
    While it reads, the wait window stands by. */
+#include <string.h>
+
 #include "CopierTexts.h"
 #include "ReadStandardInput.h"
 #include "WaitWindow.h"
@@ -12,6 +14,8 @@ static const size_t kTooLong = 0x80000000u;
 static const size_t kFirstRoom = 65536;
 // No read asks for more: some systems refuse very large reads from the network.
 static const size_t kMostRead = 1 << 20;
+// What a full block's next read asks for, before the block grows.
+static const DWORD kProbe = 4096;
 
 static DWORD ReadSize(size_t room)
 {
@@ -78,17 +82,26 @@ static const char *ReadPipe(HANDLE input, HGLOBAL *block, char **text, size_t *l
     size_t size = 0;
     bool ended = false;
     while (!error && !ended) {
-        if (size == room)
-            error = Grow(block, text, &room);
+        // A full block grows only once more text has come: a text that fills
+        // it exactly (64 MiB, say) ends without a block twice its size.
+        char more[kProbe];
+        char *into = size < room ? *text + size : more;
         DWORD got = 0;
-        if (!error && !ReadFile(input, *text + size, ReadSize(room - size), &got, nullptr)) {
+        if (!ReadFile(input, into, into == more ? kProbe : ReadSize(room - size), &got, nullptr)) {
             if (GetLastError() == ERROR_BROKEN_PIPE)
                 ended = true;
             else
                 error = kReadFailed; // a socket is a pipe too, and can fail
+        } else if (into == more && got) {
+            error = Grow(block, text, &room);
+            if (!error)
+                memcpy(*text + size, more, got);
         }
         size += got;
     }
+    // A text that fills the largest block exactly is 2 GiB: too long as well.
+    if (!error && size >= kTooLong)
+        error = kNoMemory;
     // The block given to the clipboard is exactly the text and its NUL.
     if (!error) {
         HGLOBAL exact = GlobalReAlloc(*block, size + 1, GMEM_MOVEABLE);
