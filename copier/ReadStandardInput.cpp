@@ -3,8 +3,6 @@
    a disk (KELBRANO < notes.txt) is measured and read from where its handle
    stands; a pipe is read into a block that grows, until its writer closes it.
    While it reads, the wait window stands by. */
-#include <string.h>
-
 #include "CopierTexts.h"
 #include "ReadStandardInput.h"
 #include "WaitWindow.h"
@@ -12,90 +10,79 @@
 // One block must hold the whole text and its NUL in a 32-bit process.
 static const size_t kTooLong = 0x80000000u;
 static const size_t kFirstRoom = 65536;
+static const size_t kGrowth = 16;
 // No read asks for more: some systems refuse very large reads from the network.
 static const size_t kMostRead = 1 << 20;
-// What a full block's next read asks for, before the block grows.
-static const DWORD kProbe = 4096;
 
-static DWORD ReadSize(size_t room)
+/* What is left of a disk file from where its handle stands, or a message. */
+static const char *MeasureDisk(HANDLE input, size_t *left)
 {
-    return static_cast<DWORD>(room < kMostRead ? room : kMostRead);
-}
-
-/* The disk file from where its handle stands to its end, in one block of
-   exactly that length and a NUL. */
-static const char *ReadDisk(HANDLE input, HGLOBAL *block, char **text, size_t *length)
-{
-    const char *error = nullptr;
     LARGE_INTEGER size = {};
     LARGE_INTEGER position = {};
     LARGE_INTEGER zero = {};
     if (!GetFileSizeEx(input, &size) || !SetFilePointerEx(input, zero, &position, FILE_CURRENT))
-        error = kReadFailed;
+        return kReadFailed;
     // A handle past the end has nothing left to read.
-    long long left = position.QuadPart < size.QuadPart ? size.QuadPart - position.QuadPart : 0;
-    if (!error && left >= static_cast<long long>(kTooLong))
-        error = kNoMemory;
-
-    if (!error) {
-        *block = GlobalAlloc(GMEM_FIXED, static_cast<size_t>(left) + 1);
-        *text = *block ? static_cast<char *>(GlobalLock(*block)) : nullptr;
-        if (!*text)
-            error = kNoMemory;
-    }
-    size_t done = 0;
-    while (!error && done < static_cast<size_t>(left)) {
-        DWORD got = 0;
-        // Nothing more before the length measured: the file shrank meanwhile.
-        if (!ReadFile(input, *text + done, ReadSize(static_cast<size_t>(left) - done), &got, nullptr) || !got)
-            error = kReadFailed;
-        done += got;
-    }
-    *length = done;
-    return error;
+    long long rest = position.QuadPart < size.QuadPart ? size.QuadPart - position.QuadPart : 0;
+    if (rest >= static_cast<long long>(kTooLong))
+        return kNoMemory;
+    *left = static_cast<size_t>(rest);
+    return nullptr;
 }
 
-/* The block, twice as large, or a message. */
+/* The block with room for more text, or a message. It grows 16 times larger
+   at a time: a page never written costs no time, while every block outgrown
+   is written whole twice (read into, then copied into the next), and under
+   Wine each page written first is a page fault. Where a block that large
+   can't be had, it doubles. */
 static const char *Grow(HGLOBAL *block, char **text, size_t *room)
 {
     // Full at 2 GiB: the text would be 2 GiB or more, too long as a file is.
-    HGLOBAL larger = *room < kTooLong ? GlobalReAlloc(*block, *room * 2, GMEM_MOVEABLE) : nullptr;
-    if (!larger)
+    if (*room >= kTooLong)
         return kNoMemory;
-    *block = larger;
-    *room *= 2;
-    *text = static_cast<char *>(GlobalLock(larger));
+    size_t larger = *room < kTooLong / kGrowth ? *room * kGrowth : kTooLong;
+    HGLOBAL grown = GlobalReAlloc(*block, larger + 1, GMEM_MOVEABLE);
+    if (!grown) {
+        larger = *room * 2;
+        grown = GlobalReAlloc(*block, larger + 1, GMEM_MOVEABLE);
+    }
+    if (!grown)
+        return kNoMemory;
+    *block = grown;
+    *room = larger;
+    *text = static_cast<char *>(GlobalLock(grown));
     return *text ? nullptr : kNoMemory;
 }
 
-/* A pipe to its end: ReadFile fails with ERROR_BROKEN_PIPE once every writer
-   has closed it. A read of 0 bytes that succeeds is a writer's empty write. */
-static const char *ReadPipe(HANDLE input, HGLOBAL *block, char **text, size_t *length)
+/* Reads into a block with room for room bytes and a NUL. A disk file's room
+   is its length measured: it is read to there (a file that grew meanwhile
+   gives only those bytes; one that shrank fails). A pipe is read to its end,
+   where ReadFile fails with ERROR_BROKEN_PIPE once every writer has closed it
+   (a read of 0 bytes that succeeds is a writer's empty write), its block
+   growing as it fills and then made exactly the text and its NUL. */
+static const char *ReadToEnd(HANDLE input, bool pipe, size_t room, HGLOBAL *block, char **text, size_t *length)
 {
     const char *error = nullptr;
-    size_t room = kFirstRoom;
-    *block = GlobalAlloc(GMEM_FIXED, room);
+    *block = GlobalAlloc(GMEM_FIXED, room + 1);
     *text = *block ? static_cast<char *>(GlobalLock(*block)) : nullptr;
     if (!*text)
         error = kNoMemory;
 
     size_t size = 0;
     bool ended = false;
-    while (!error && !ended) {
-        // A full block grows only once more text has come: a text that fills
-        // it exactly (64 MiB, say) ends without a block twice its size.
-        char more[kProbe];
-        char *into = size < room ? *text + size : more;
+    while (!error && !ended && (pipe || size < room)) {
+        if (size == room)
+            error = Grow(block, text, &room);
+        size_t want = room - size;
         DWORD got = 0;
-        if (!ReadFile(input, into, into == more ? kProbe : ReadSize(room - size), &got, nullptr)) {
-            if (GetLastError() == ERROR_BROKEN_PIPE)
+        if (!error && !ReadFile(input, *text + size, static_cast<DWORD>(want < kMostRead ? want : kMostRead), &got,
+                                nullptr)) {
+            if (pipe && GetLastError() == ERROR_BROKEN_PIPE)
                 ended = true;
             else
                 error = kReadFailed; // a socket is a pipe too, and can fail
-        } else if (into == more && got) {
-            error = Grow(block, text, &room);
-            if (!error)
-                memcpy(*text + size, more, got);
+        } else if (!pipe && !got) {
+            error = kReadFailed; // the file shrank after it was measured
         }
         size += got;
     }
@@ -103,7 +90,7 @@ static const char *ReadPipe(HANDLE input, HGLOBAL *block, char **text, size_t *l
     if (!error && size >= kTooLong)
         error = kNoMemory;
     // The block given to the clipboard is exactly the text and its NUL.
-    if (!error) {
+    if (!error && size < room) {
         HGLOBAL exact = GlobalReAlloc(*block, size + 1, GMEM_MOVEABLE);
         *block = exact ? exact : *block;
         *text = exact ? static_cast<char *>(GlobalLock(exact)) : nullptr;
@@ -119,8 +106,11 @@ const char *ReadStandardInput(HANDLE input, HGLOBAL *block, char **text, size_t 
     *block = nullptr;
     *text = nullptr;
     StartWaitWindow();
-    const char *error = GetFileType(input) == FILE_TYPE_PIPE ? ReadPipe(input, block, text, length)
-                                                             : ReadDisk(input, block, text, length);
+    bool pipe = GetFileType(input) == FILE_TYPE_PIPE;
+    size_t room = kFirstRoom;
+    const char *error = pipe ? nullptr : MeasureDisk(input, &room);
+    if (!error)
+        error = ReadToEnd(input, pipe, room, block, text, length);
     EndWaitWindow();
     if (!error)
         (*text)[*length] = '\0';

@@ -209,7 +209,7 @@ TEST_F(Copy, AFileThatChangesAfterItWasMeasured)
 
 TEST_F(Copy, StandardInputFromAPipeToItsEndOrFromWhereADiskFileStands)
 {
-    const std::string big = Bytes(150000, 3); // past the pipe's first block of 64 KiB, twice
+    const std::string big = Bytes(150000, 3); // past the pipe's first block of 64 KiB
     const std::string text = "Perch\xC3\xA9\r\n\x1a" + big;
     const std::string full = Bytes(65536, 4);
     const long long twoGiB = 0x80000000LL;
@@ -226,11 +226,12 @@ TEST_F(Copy, StandardInputFromAPipeToItsEndOrFromWhereADiskFileStands)
         // Pieces of any size, one of 0 bytes (a writer's empty write), into a
         // block that grows, then cut down to the text and its NUL.
         {{"Perch\xC3", "", "\xA9\r\n\x1a", big}, ERROR_BROKEN_PIPE, -1, 0, nullptr, text,
-         {"GlobalAlloc 0 65536", "GlobalReAlloc 131072 2", "GlobalReAlloc 262144 2", "GlobalReAlloc 150011 2"}},
-        // A text that fills the block exactly: no larger one.
-        {{full}, ERROR_BROKEN_PIPE, -1, 0, nullptr, full, {"GlobalAlloc 0 65536", "GlobalReAlloc 65537 2"}},
-        {{}, ERROR_BROKEN_PIPE, -1, 0, nullptr, "", {"GlobalAlloc 0 65536", "GlobalReAlloc 1 2"}},
-        {{"abc"}, ERROR_NETNAME_DELETED, -1, 0, expected::ReadFailed, "", {"GlobalAlloc 0 65536"}},
+         {"GlobalAlloc 0 65537", "GlobalReAlloc 1048577 2", "GlobalReAlloc 150011 2"}},
+        // A text that fills the block exactly.
+        {{full}, ERROR_BROKEN_PIPE, -1, 0, nullptr, full,
+         {"GlobalAlloc 0 65537", "GlobalReAlloc 1048577 2", "GlobalReAlloc 65537 2"}},
+        {{}, ERROR_BROKEN_PIPE, -1, 0, nullptr, "", {"GlobalAlloc 0 65537", "GlobalReAlloc 1 2"}},
+        {{"abc"}, ERROR_NETNAME_DELETED, -1, 0, expected::ReadFailed, "", {"GlobalAlloc 0 65537"}},
         {{}, 0, 10, 4, nullptr, "456789", {"GlobalAlloc 0 7"}},
         {{}, 0, 10, 10, nullptr, "", {"GlobalAlloc 0 1"}},
         {{}, 0, twoGiB + 5, 5, expected::NoMemory, "", {}},
