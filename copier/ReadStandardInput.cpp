@@ -54,6 +54,16 @@ static const char *Grow(HGLOBAL *block, char **text, size_t *room)
     return *text ? nullptr : kNoMemory;
 }
 
+/* One read of at most want bytes, and at most 1 MiB, into into; sets ended
+   at a pipe's end. Returns a message, or null. */
+static const char *ReadSome(HANDLE input, bool pipe, char *into, size_t want, DWORD *got, bool *ended)
+{
+    if (ReadFile(input, into, static_cast<DWORD>(want < kMostRead ? want : kMostRead), got, nullptr))
+        return pipe || *got ? nullptr : kReadFailed; // a file that gives nothing shrank after it was measured
+    *ended = pipe && GetLastError() == ERROR_BROKEN_PIPE;
+    return *ended ? nullptr : kReadFailed; // a socket is a pipe too, and can fail
+}
+
 /* Reads into a block with room for room bytes and a NUL. A disk file's room
    is its length measured: it is read to there (a file that grew meanwhile
    gives only those bytes; one that shrank fails). A pipe is read to its end,
@@ -73,17 +83,9 @@ static const char *ReadToEnd(HANDLE input, bool pipe, size_t room, HGLOBAL *bloc
     while (!error && !ended && (pipe || size < room)) {
         if (size == room)
             error = Grow(block, text, &room);
-        size_t want = room - size;
         DWORD got = 0;
-        if (!error && !ReadFile(input, *text + size, static_cast<DWORD>(want < kMostRead ? want : kMostRead), &got,
-                                nullptr)) {
-            if (pipe && GetLastError() == ERROR_BROKEN_PIPE)
-                ended = true;
-            else
-                error = kReadFailed; // a socket is a pipe too, and can fail
-        } else if (!pipe && !got) {
-            error = kReadFailed; // the file shrank after it was measured
-        }
+        if (!error)
+            error = ReadSome(input, pipe, *text + size, room - size, &got, &ended);
         size += got;
     }
     // A text that fills the largest block exactly is 2 GiB: too long as well.
