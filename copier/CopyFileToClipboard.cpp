@@ -58,7 +58,7 @@ static const char *ReadWhole(FILE *stream, char *text, long long length)
    its Unicode text; what the clipboard did not take is freed, and a failure is
    shown. Returns 0 when the text went to the clipboard, 1 when a failure was
    shown. */
-static int FinishCopy(const char *error, HGLOBAL block, char *text, size_t length)
+static int FinishCopy(const char *error, HGLOBAL block, const char *text, size_t length)
 {
     if (!error) {
         HGLOBAL unicode = MakeUnicodeText(text, length);

@@ -35,7 +35,7 @@ step() {
     if "$@" >"$log" 2>&1; then
         echo "PASS $name"
     else
-        grep -E 'error|warning|Invalid|uninitialised|definitely|indirectly|possibly|FAILED' "$log" |
+        grep -E 'error|warning|style|performance|portability|Invalid|uninitialised|definitely|indirectly|possibly|FAILED' "$log" |
             grep -v 'warnings generated' | head -n 30
         echo "FAIL $name (log: $log)"
         failed=1
