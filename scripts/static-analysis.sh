@@ -106,8 +106,8 @@ step "clang-tidy for 32-bit Windows" tidy build/tidy-win32
 
 valgrind_run() {
     cmake --build build/valgrind -j2 --target unit_tests &&
-        valgrind --error-exitcode=1 --suppressions=scripts/valgrind-glibc.supp --leak-check=full --errors-for-leak-kinds=definite,indirect,possible \
-            build/valgrind/tests/unit_tests
+        valgrind --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite,indirect,possible \
+            --suppressions=scripts/valgrind-glibc.supp build/valgrind/tests/unit_tests
 }
 step "unit tests under valgrind" valgrind_run
 
